@@ -75,6 +75,8 @@ class Object {
   using HandlerEntry = void (*)(Object& raiser);
   void installHandler(std::string_view event, HandlerEntry entry);
   bool hasHandler(std::string_view event) const noexcept;
+  // The entry installed for `event`; nullptr when none.
+  HandlerEntry handlerFor(std::string_view event) const noexcept;
   // Runs the handler installed for `event`, entered with this object; false when none.
   bool raiseEvent(std::string_view event);
 
