@@ -1,1 +1,137 @@
-// placeholder
+// Class descriptions of the window's own control classes, and the timers' link
+// to their window.
+#include "main_window/control_classes.h"
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+using platform::Attributes;
+using platform::ClassInfo;
+using platform::MemberEntry;
+using platform::Object;
+
+Attributes scope(const char* value) { return {{"__Scope", value}}; }
+
+MemberEntry member(std::string name, std::string signature, bool hidden = false) {
+  MemberEntry m{std::move(name), scope("Public"), std::move(signature)};
+  if (hidden) m.attributes.push_back({"Hidden", std::nullopt});
+  return m;
+}
+
+const std::vector<std::string> kPushButtonInterfaces = {"actionSource", "_MouseEvents",
+                                                        "_FocusEvents"};
+const std::vector<std::string> kCheckBoxInterfaces = {
+    "bindingPartInterface", "dataNotifier", "BooleanProvider", "_FocusEvents", "_MouseEvents"};
+const std::vector<std::string> kTimerInterfaces = {"actionSource", "_PaneChild"};
+
+// The framework's factory for class T; the new object is owned by the reference count.
+template <class T>
+Object* create() {
+  return new T;
+}
+
+// A control-array class: its base, its interfaces and its Constructor (index).
+template <class T>
+const ClassInfo& arrayClass(const char* name, const ClassInfo& base,
+                            const std::vector<std::string>& interfaces) {
+  ClassInfo& c = platform::RuntimeNewClass(&base, name, &create<T>);
+  if (c.members.empty()) {
+    c.attributes = scope("Private");
+    c.interfaces = interfaces;
+    c.members = {member("Constructor", "(index As Int32)")};
+  }
+  return c;
+}
+
+// Gives the timer's window back when the timer goes.
+void timerExit(Object& self) { dynamic_cast<WindowTimer&>(self)._SetWindow(nullptr); }
+
+template <class T>
+const ClassInfo& timerClass(const char* name) {
+  ClassInfo& c = platform::RuntimeNewClass(&platform::Timer::__Lookup(), name, &create<T>);
+  if (c.members.empty()) {
+    c.attributes = scope("Private");
+    c.interfaces = kTimerInterfaces;
+    c.finaliser = &timerExit;
+    c.members = {member("_SetWindow", "(window As Window)", true),
+                 member("Window", "(  ) As Window"), member("_Index", "(  ) As Int32", true),
+                 member("_SetIndex", "(index As Int32)", true), member("Constructor", "(  )")};
+    c.properties = {
+        {"Index", platform::PropertyType::Int32, "i4", true, scope("Public"),
+         [](Object& o, const platform::PropertyValue& v) {
+           const auto* index = std::get_if<int32_t>(&v);
+           if (!index)
+             throw platform::UnsupportedFormatException("a timer's Index takes an integer");
+           dynamic_cast<WindowTimer&>(o)._SetIndex(*index);
+         },
+         [](const Object& o) -> platform::PropertyValue {
+           return dynamic_cast<const WindowTimer&>(o).Index;
+         }},
+        // Reached only through _PaneChild (_SetWindow, Window), never by name.
+        {"ownerWindow", platform::PropertyType::Object, "Window", false, scope("Private"), nullptr,
+         nullptr},
+    };
+  }
+  return c;
+}
+
+}  // namespace
+
+const ClassInfo& frmMain_cmdResponse::__Lookup() {
+  static const ClassInfo& c = arrayClass<frmMain_cmdResponse>(
+      "frmMain.cmdResponse", platform::PushButton::__Lookup(), kPushButtonInterfaces);
+  return c;
+}
+
+const ClassInfo& frmMain_chkPitch::__Lookup() {
+  static const ClassInfo& c = arrayClass<frmMain_chkPitch>(
+      "frmMain.chkPitch", platform::CheckBox::__Lookup(), kCheckBoxInterfaces);
+  return c;
+}
+
+const ClassInfo& frmMain_cmdTrigger::__Lookup() {
+  static const ClassInfo& c = arrayClass<frmMain_cmdTrigger>(
+      "frmMain.cmdTrigger", platform::PushButton::__Lookup(), kPushButtonInterfaces);
+  return c;
+}
+
+const ClassInfo& frmMain_chkOctave::__Lookup() {
+  static const ClassInfo& c = arrayClass<frmMain_chkOctave>(
+      "frmMain.chkOctave", platform::CheckBox::__Lookup(), kCheckBoxInterfaces);
+  return c;
+}
+
+const ClassInfo& frmMain_tmrPitch::__Lookup() {
+  static const ClassInfo& c = timerClass<frmMain_tmrPitch>("frmMain.tmrPitch");
+  return c;
+}
+
+const ClassInfo& frmMain_tmrDelay::__Lookup() {
+  static const ClassInfo& c = timerClass<frmMain_tmrDelay>("frmMain.tmrDelay");
+  return c;
+}
+
+const ClassInfo& frmMain_tmrMelodyPlay::__Lookup() {
+  static const ClassInfo& c = timerClass<frmMain_tmrMelodyPlay>("frmMain.tmrMelodyPlay");
+  return c;
+}
+
+// ---------------------------------------------------------------- window timers
+
+WindowTimer::~WindowTimer() = default;
+
+void WindowTimer::_SetWindow(platform::Window* window) {
+  // The new window's reference is taken before the old one's is given back, so
+  // handing the same window again never drops it to zero.
+  ownerWindow = Ref<platform::Window>(window);
+}
+
+Ref<platform::Window> WindowTimer::Window() { return ownerWindow; }
+
+}  // namespace velmora

@@ -81,6 +81,7 @@ class frmMain : public platform::Window {
   Ref<platform::Int32Array2> iMelodyPlay;      // beat event table: 20 slots per beat
   int32_t iCurrentOctave = 0;                  // -1, 0, +1; kOctaveSentinel: draw anew
   int32_t iCurrentInstrument = 0;              // 1 or 26 once drawn
+  int32_t soundingOctave = 0;  // octave offset the start of the sounding drill note applied
 
   static constexpr int32_t kOctaveSentinel = 100;
 };

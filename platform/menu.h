@@ -11,6 +11,7 @@ namespace platform {
 class MenuItem : public Object {
  public:
   static const ClassInfo& __Lookup();
+  ~MenuItem() override;
   // The framework's default construction of a menu item.
   virtual void Constructor();
 

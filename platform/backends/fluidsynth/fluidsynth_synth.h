@@ -1,0 +1,174 @@
+// FluidSynth backend: the note players' synthesiser.
+//
+// Implements: one FluidSynth synthesiser shared by every note player, one MIDI
+// channel each (0, 1, 2, ... never 9, the drum channel); General MIDI programs on
+// bank 0; audio through FluidSynth's own driver (PulseAudio, else ALSA) with a
+// period of 128 frames, 3 periods, PulseAudio's latency adjustment off, 48 kHz;
+// the system's General MIDI SoundFont with dynamic sample loading, so only the
+// instruments in use are resident; a render-to-memory mode without any audio
+// device for tests.
+//
+// Start-up costs the calling thread nothing but a thread: libfluidsynth (with
+// its forty-odd libraries) is opened with dlopen, and the synthesiser, the audio
+// driver and the SoundFont are made, all on a background loader thread. The
+// executable does not link libfluidsynth; without it the program runs silently.
+// The program's synthesiser (makeSynth) lets the window come up first: loading
+// libraries takes the dynamic loader's lock, which the GUI thread needs too
+// (to start a thread or load a plug-in), so the loader begins after a delay.
+//
+// At the edges (no libfluidsynth, no audio device, no SoundFont, a damaged
+// SoundFont) it prints one line on stderr naming what is missing and what to
+// install, then stays silent. FluidSynth's and ALSA's own log output is switched
+// off so that line is the only one.
+//
+// Notes sent before the SoundFont is in place are dropped (their note-offs are
+// harmless); instrument choices made meanwhile are kept and applied once it is.
+// No call waits for the loader, except the destructor.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/toolkit.h"
+
+namespace platform::fluidsynth {
+
+// The system's General MIDI SoundFonts, in the order they are tried: the Debian
+// default (a link to FluidR3_GM.sf2 from fluid-soundfont-gm), then the files
+// themselves, then the compressed default of sf3-soundfont-gm.
+std::vector<std::string> defaultSoundFonts();
+
+// FluidSynth 2's shared library, as the libfluidsynth3 package installs it.
+inline constexpr const char* kFluidSynthLibrary = "libfluidsynth.so.3";
+
+struct FluidSynthOptions {
+  // Candidates in order; the first that loads is used.
+  std::vector<std::string> soundFonts = defaultSoundFonts();
+  // False: no audio device is opened and render() produces the sound.
+  bool audioOutput = true;
+  // False: nothing is loaded until startLoading() (tests use this to act before
+  // the synthesiser exists).
+  bool loadOnStart = true;
+  // Off only to measure what a full load would cost.
+  bool dynamicSampleLoading = true;
+  double sampleRateHz = 48000.0;
+  // The library dlopen is given.
+  std::string library = kFluidSynthLibrary;
+  // How long the loader waits before it starts, in milliseconds.
+  int loadDelayMs = 0;
+};
+
+// makeSynth's delay: the program's own start-up takes a few tens of
+// milliseconds, and a person needs longer than this to click once the window
+// is up.
+inline constexpr int kProgramLoadDelayMs = 200;
+
+// The audio settings in force. The driver is empty when no device was opened.
+struct AudioSettings {
+  std::string driver;
+  int periodSizeFrames = 0;
+  int periods = 0;
+  double sampleRateHz = 0.0;
+  // The output buffering the settings ask for: periods x period size / rate.
+  double latencyMs() const {
+    return sampleRateHz > 0.0 ? 1000.0 * periods * periodSizeFrames / sampleRateHz : 0.0;
+  }
+};
+
+// Where the loader is. Loading covers all its work: the library, the
+// synthesiser, the audio device and the SoundFont.
+enum class SoundFontState {
+  Waiting,     // loadOnStart was false and startLoading() was not called yet
+  Loading,     // on the background thread (its delay included)
+  Loaded,      // notes sound
+  Missing,     // no candidate file exists
+  Damaged,     // a candidate exists but none could be loaded
+  NotNeeded,   // no audio device (or destroyed during the delay): nothing is loaded
+  Unavailable  // libfluidsynth could not be loaded, or made no synthesiser
+};
+
+class FluidSynthSynth final : public Synth {
+ public:
+  explicit FluidSynthSynth(FluidSynthOptions options = {});
+  // Waits for the loader to finish (it cannot be interrupted inside FluidSynth;
+  // it skips what is left once asked to stop), then stops the audio and frees
+  // the synthesiser.
+  ~FluidSynthSynth() override;
+  FluidSynthSynth(const FluidSynthSynth&) = delete;
+  FluidSynthSynth& operator=(const FluidSynthSynth&) = delete;
+
+  int openChannel(std::string_view player) override;
+  void programChange(int channel, int program) override;
+  void noteOn(int channel, int note, int velocity) override;
+  void noteOff(int channel, int note) override;
+  void allNotesOff() override;
+
+  // Empty until the loader has made the synthesiser.
+  AudioSettings audioSettings() const;
+  // Starts a load held back by loadOnStart = false; does nothing otherwise.
+  void startLoading();
+  SoundFontState soundFontState() const;
+  // Blocks until the loader has finished (or was never started) and gives its
+  // outcome. For tests and benchmarks: the program itself never waits.
+  SoundFontState waitForSoundFont();
+  // Render-to-memory mode only: the next left.size() frames of sound (both spans
+  // the same size), silence until the synthesiser exists. False when an audio
+  // driver renders instead.
+  bool render(std::span<float> left, std::span<float> right);
+
+ private:
+  // The library, its function table, FluidSynth's settings, synthesiser and
+  // audio driver (kept out of this header).
+  struct Engine;
+
+  // The loader thread's work, in order.
+  void load();
+  // False when the synthesiser is destroyed before the delay is over.
+  bool waitForLoadDelay();
+  // False (reported, and the state set) when there will be no sound.
+  bool createEngine();
+  void openAudio();
+  void loadSoundFont();
+  void applyKeptInstruments();
+  // Selects `program` on `channel` and keeps its samples resident. The loader
+  // calls it before loaded_ is set; after that, callers hold mutex_.
+  void selectProgram(int channel, int program);
+  void setState(SoundFontState state);
+
+  static constexpr int kChannelCount = 16;
+  static constexpr int kDrumChannel = 9;
+
+  const FluidSynthOptions options_;
+  // Filled by the loader; read elsewhere only once synthReady_ or loaded_ says
+  // so, and freed after the loader has been joined.
+  const std::unique_ptr<Engine> engine_;
+
+  // Guards the fields below.
+  mutable std::mutex mutex_;
+  std::condition_variable stateChanged_;
+  SoundFontState state_ = SoundFontState::Waiting;
+  AudioSettings audio_;
+  int nextChannel_ = 0;
+  std::array<bool, kChannelCount> opened_{};
+  std::array<int, kChannelCount> program_{};
+  // The loader's until loaded_ is set, then guarded by mutex_.
+  int sfontId_ = -1;
+  std::array<bool, 128> pinned_{};
+
+  // Read without the lock: render() may use the synthesiser once synthReady_
+  // is set; notes pass once loaded_ is (set under mutex_).
+  std::atomic<bool> synthReady_{false};
+  std::atomic<bool> loaded_{false};
+  std::atomic<bool> stopping_{false};
+  std::thread loader_;
+};
+
+}  // namespace platform::fluidsynth
