@@ -20,7 +20,6 @@ namespace {
 using platform::fluidsynth::AudioSettings;
 using platform::fluidsynth::FluidSynthOptions;
 using platform::fluidsynth::FluidSynthSynth;
-using platform::fluidsynth::kProgramLoadDelayMs;
 using platform::fluidsynth::SoundFontState;
 using Clock = std::chrono::steady_clock;
 
@@ -114,7 +113,6 @@ int main() {
     live.waitForSoundFont();
     row("ready on the loader thread (library, synth, device, SoundFont)",
         fixed(msSince(created), 1, "ms"));
-    row("  the program's loader first waits for its window", fixed(kProgramLoadDelayMs, 0, "ms"));
     const AudioSettings audio = live.audioSettings();
     device = !audio.driver.empty();
     row("audio driver", device ? audio.driver : "no device");

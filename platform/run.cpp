@@ -108,6 +108,7 @@ void RuntimeRun() {
   Runtime& rt = runtime();
   // A quit asked for before the loop starts ends it at once.
   if (rt.quitRequested) return;
+  rt.toolkit->whenRunning([] { synth().eventLoopStarted(); });
   rt.toolkit->run();
 }
 

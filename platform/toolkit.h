@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -34,6 +35,10 @@ class Toolkit {
   // and is rethrown from run.
   virtual void run() = 0;
   virtual void quit() = 0;
+  // Runs `task` once on the event-loop thread, after the loop has started and
+  // handled what was already pending. An exception from it ends the loop as a
+  // handler's would.
+  virtual void whenRunning(std::function<void()> task) = 0;
 
   // Windows: show builds the window with its registered controls and menu bar.
   virtual void showWindow(Window& window) = 0;
@@ -58,6 +63,9 @@ class Synth {
   virtual void noteOff(int channel, int note) = 0;
   // Releases every sounding note (shut-down).
   virtual void allNotesOff() = 0;
+  // The event loop runs with the window up: slow preparation (loading the
+  // synthesiser and its SoundFont) may start now without holding up start-up.
+  virtual void eventLoopStarted() {}
 };
 
 // Provided by the linked backends.

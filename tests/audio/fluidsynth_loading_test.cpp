@@ -46,20 +46,22 @@ TEST(LibraryLoading, LibfluidsynthIsOpenedByTheLoaderNotWhenTheProgramStarts) {
   EXPECT_TRUE(libraryInProcess());
 }
 
-TEST(LoadDelay, DestroyingTheSynthBeforeItsDelayIsOverEndsTheWaitAndLoadsNothing) {
-  constexpr int kAnHourMs = 3'600'000;
-  FluidSynthOptions options = heldBack(kAbsentLibrary, /*audioOutput=*/true);
-  options.loadOnStart = true;
-  options.loadDelayMs = kAnHourMs;
+TEST(ProgramSynth, LoadsNothingUntilTheEventLoopRuns) {
   testing::internal::CaptureStderr();
   {
-    FluidSynthSynth synth(options);
+    FluidSynthSynth synth(heldBack(kAbsentLibrary, /*audioOutput=*/true));
     const int channel = synth.openChannel("notPitches");
     synth.noteOn(channel, 60, 127);
-    EXPECT_EQ(synth.soundFontState(), SoundFontState::Loading);
+    EXPECT_EQ(synth.soundFontState(), SoundFontState::Waiting);
   }
   // Had the loader tried the library, it would have said so.
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  testing::internal::CaptureStderr();
+  FluidSynthSynth synth(heldBack(kAbsentLibrary, /*audioOutput=*/true));
+  synth.eventLoopStarted();
+  EXPECT_EQ(synth.waitForSoundFont(), SoundFontState::Unavailable);
+  EXPECT_NE(testing::internal::GetCapturedStderr(), "");
 }
 
 class WithoutTheLibrary : public testing::TestWithParam<bool> {};

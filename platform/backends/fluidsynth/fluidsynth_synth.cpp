@@ -17,7 +17,9 @@ namespace platform {
 
 std::unique_ptr<Synth> makeSynth() {
   fluidsynth::FluidSynthOptions options;
-  options.loadDelayMs = fluidsynth::kProgramLoadDelayMs;
+  // The program's window comes first: loading libraries takes the dynamic
+  // loader's lock, which Qt's start-up needs too.
+  options.loadOnStart = false;
   return std::make_unique<fluidsynth::FluidSynthSynth>(std::move(options));
 }
 
@@ -85,7 +87,7 @@ FluidSynthSynth::FluidSynthSynth(FluidSynthOptions options)
 
 FluidSynthSynth::~FluidSynthSynth() {
   {
-    // Under the lock, so that a loader about to wait for its delay sees it.
+    // Under the lock, so that the loader's next step sees it.
     std::lock_guard lock(mutex_);
     stopping_ = true;
   }
@@ -116,21 +118,14 @@ void FluidSynthSynth::startLoading() {
   }
 }
 
+void FluidSynthSynth::eventLoopStarted() { startLoading(); }
+
 void FluidSynthSynth::load() {
-  if (!waitForLoadDelay()) {
+  if (stopping_) {
     setState(SoundFontState::NotNeeded);  // shutting down: nothing to load for
     return;
   }
   if (createEngine()) loadSoundFont();
-}
-
-bool FluidSynthSynth::waitForLoadDelay() {
-  std::unique_lock lock(mutex_);
-  if (options_.loadDelayMs > 0) {
-    stateChanged_.wait_for(lock, std::chrono::milliseconds(options_.loadDelayMs),
-                           [this] { return stopping_.load(); });
-  }
-  return !stopping_;
 }
 
 bool FluidSynthSynth::createEngine() {

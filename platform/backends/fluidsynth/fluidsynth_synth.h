@@ -14,7 +14,8 @@
 // executable does not link libfluidsynth; without it the program runs silently.
 // The program's synthesiser (makeSynth) lets the window come up first: loading
 // libraries takes the dynamic loader's lock, which the GUI thread needs too
-// (to start a thread or load a plug-in), so the loader begins after a delay.
+// (to start a thread or load a plug-in), so the loader begins once the event
+// loop runs.
 //
 // At the edges (no libfluidsynth, no audio device, no SoundFont, a damaged
 // SoundFont) it prints one line on stderr naming what is missing and what to
@@ -62,14 +63,7 @@ struct FluidSynthOptions {
   double sampleRateHz = 48000.0;
   // The library dlopen is given.
   std::string library = kFluidSynthLibrary;
-  // How long the loader waits before it starts, in milliseconds.
-  int loadDelayMs = 0;
 };
-
-// makeSynth's delay: the program's own start-up takes a few tens of
-// milliseconds, and a person needs longer than this to click once the window
-// is up.
-inline constexpr int kProgramLoadDelayMs = 200;
 
 // The audio settings in force. The driver is empty when no device was opened.
 struct AudioSettings {
@@ -87,11 +81,11 @@ struct AudioSettings {
 // synthesiser, the audio device and the SoundFont.
 enum class SoundFontState {
   Waiting,     // loadOnStart was false and startLoading() was not called yet
-  Loading,     // on the background thread (its delay included)
+  Loading,     // on the background thread
   Loaded,      // notes sound
   Missing,     // no candidate file exists
   Damaged,     // a candidate exists but none could be loaded
-  NotNeeded,   // no audio device (or destroyed during the delay): nothing is loaded
+  NotNeeded,   // no audio device (or destroyed before loading began): nothing is loaded
   Unavailable  // libfluidsynth could not be loaded, or made no synthesiser
 };
 
@@ -110,6 +104,8 @@ class FluidSynthSynth final : public Synth {
   void noteOn(int channel, int note, int velocity) override;
   void noteOff(int channel, int note) override;
   void allNotesOff() override;
+  // Starts the loader (makeSynth's synthesiser waits for this).
+  void eventLoopStarted() override;
 
   // Empty until the loader has made the synthesiser.
   AudioSettings audioSettings() const;
@@ -131,8 +127,6 @@ class FluidSynthSynth final : public Synth {
 
   // The loader thread's work, in order.
   void load();
-  // False when the synthesiser is destroyed before the delay is over.
-  bool waitForLoadDelay();
   // False (reported, and the state set) when there will be no sound.
   bool createEngine();
   void openAudio();

@@ -30,6 +30,8 @@ class HeadlessToolkit final : public Toolkit {
   void disarmTimer(Timer& timer) override;
   void run() override;
   void quit() override { quitRequested_ = true; }
+  // Runs the task when run() starts, before the script's steps.
+  void whenRunning(std::function<void()> task) override { startTasks_.push_back(std::move(task)); }
   void showWindow(Window& window) override;
   void closeWindow(Window& window) override;
   void changed(Object&, Change) override {}
@@ -67,6 +69,7 @@ class HeadlessToolkit final : public Toolkit {
   uint64_t armOrder_ = 0;
   std::vector<Armed> armed_;
   std::vector<std::function<void()>> script_;
+  std::vector<std::function<void()>> startTasks_;
   std::vector<Window*> shown_;
   bool quitRequested_ = false;
   bool shift_ = false;

@@ -66,6 +66,7 @@ void HeadlessToolkit::advance(double ms) {
 }
 
 void HeadlessToolkit::run() {
+  for (auto tasks = std::exchange(startTasks_, {}); auto& task : tasks) task();
   while (!quitRequested_ && !script_.empty()) {
     std::function<void()> step = std::move(script_.front());
     script_.erase(script_.begin());

@@ -90,6 +90,11 @@ void QtToolkit::run() {
   if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
+void QtToolkit::whenRunning(std::function<void()> task) {
+  // A zero-delay timer fires on the loop's first pass, after the events already queued.
+  QTimer::singleShot(0, timerOwner_.get(), [this, task = std::move(task)] { guarded(task); });
+}
+
 void QtToolkit::quit() {
   quitRequested_ = true;
   if (app_) QCoreApplication::exit(0);

@@ -41,6 +41,7 @@ class QtToolkit final : public Toolkit {
   void disarmTimer(Timer& timer) override;
   void run() override;
   void quit() override;
+  void whenRunning(std::function<void()> task) override;
   void showWindow(Window& window) override;
   void closeWindow(Window& window) override;
   void changed(Object& object, Change what) override;
