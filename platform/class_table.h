@@ -24,6 +24,15 @@ const T& objectAs(const Object& object) {
   return objectAs<T>(const_cast<Object&>(object));
 }
 
+// Assigns `value` to `field`; true when that changed it (setters tell the
+// backend only about real changes).
+template <class T>
+bool assign(T& field, T value) {
+  if (field == value) return false;
+  field = std::move(value);
+  return true;
+}
+
 template <PropertyType Type>
 struct PropertyTraits;
 template <>

@@ -18,13 +18,7 @@ constexpr int32_t kHighestVelocity = 127;
 constexpr int32_t kFirstProgram = 1;
 constexpr int32_t kLastProgram = 128;
 
-// Assigns `value` to `field`; true when that changed it.
-template <class T>
-bool assign(T& field, T value) {
-  if (field == value) return false;
-  field = std::move(value);
-  return true;
-}
+using detail::assign;
 
 }  // namespace
 

@@ -45,12 +45,7 @@ void notify(Window& window, Change what) {
   if (RuntimeIsInitialized()) toolkit().changed(window, what);
 }
 
-template <class T>
-bool assign(T& field, T value) {
-  if (field == value) return false;
-  field = std::move(value);
-  return true;
-}
+using detail::assign;
 
 }  // namespace
 
