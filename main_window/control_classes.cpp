@@ -81,44 +81,61 @@ const ClassInfo& timerClass(const char* name) {
   return c;
 }
 
+// The registered description of `name`, built by `ctblinit` when it does not exist yet.
+const ClassInfo& lookup(const char* name, void (*ctblinit)()) {
+  if (const ClassInfo* c = platform::RuntimeFindClass(name)) return *c;
+  ctblinit();
+  return *platform::RuntimeFindClass(name);
+}
+
 }  // namespace
 
+void frmMain_cmdResponse::__ctblinit() { arrayClass<frmMain_cmdResponse>("frmMain.cmdResponse", platform::PushButton::__Lookup(), kPushButtonInterfaces); }
+
 const ClassInfo& frmMain_cmdResponse::__Lookup() {
-  static const ClassInfo& c = arrayClass<frmMain_cmdResponse>(
-      "frmMain.cmdResponse", platform::PushButton::__Lookup(), kPushButtonInterfaces);
+  static const ClassInfo& c = lookup("frmMain.cmdResponse", &__ctblinit);
   return c;
 }
+
+void frmMain_chkPitch::__ctblinit() { arrayClass<frmMain_chkPitch>("frmMain.chkPitch", platform::CheckBox::__Lookup(), kCheckBoxInterfaces); }
 
 const ClassInfo& frmMain_chkPitch::__Lookup() {
-  static const ClassInfo& c = arrayClass<frmMain_chkPitch>(
-      "frmMain.chkPitch", platform::CheckBox::__Lookup(), kCheckBoxInterfaces);
+  static const ClassInfo& c = lookup("frmMain.chkPitch", &__ctblinit);
   return c;
 }
+
+void frmMain_cmdTrigger::__ctblinit() { arrayClass<frmMain_cmdTrigger>("frmMain.cmdTrigger", platform::PushButton::__Lookup(), kPushButtonInterfaces); }
 
 const ClassInfo& frmMain_cmdTrigger::__Lookup() {
-  static const ClassInfo& c = arrayClass<frmMain_cmdTrigger>(
-      "frmMain.cmdTrigger", platform::PushButton::__Lookup(), kPushButtonInterfaces);
+  static const ClassInfo& c = lookup("frmMain.cmdTrigger", &__ctblinit);
   return c;
 }
+
+void frmMain_chkOctave::__ctblinit() { arrayClass<frmMain_chkOctave>("frmMain.chkOctave", platform::CheckBox::__Lookup(), kCheckBoxInterfaces); }
 
 const ClassInfo& frmMain_chkOctave::__Lookup() {
-  static const ClassInfo& c = arrayClass<frmMain_chkOctave>(
-      "frmMain.chkOctave", platform::CheckBox::__Lookup(), kCheckBoxInterfaces);
+  static const ClassInfo& c = lookup("frmMain.chkOctave", &__ctblinit);
   return c;
 }
+
+void frmMain_tmrPitch::__ctblinit() { timerClass<frmMain_tmrPitch>("frmMain.tmrPitch"); }
 
 const ClassInfo& frmMain_tmrPitch::__Lookup() {
-  static const ClassInfo& c = timerClass<frmMain_tmrPitch>("frmMain.tmrPitch");
+  static const ClassInfo& c = lookup("frmMain.tmrPitch", &__ctblinit);
   return c;
 }
+
+void frmMain_tmrDelay::__ctblinit() { timerClass<frmMain_tmrDelay>("frmMain.tmrDelay"); }
 
 const ClassInfo& frmMain_tmrDelay::__Lookup() {
-  static const ClassInfo& c = timerClass<frmMain_tmrDelay>("frmMain.tmrDelay");
+  static const ClassInfo& c = lookup("frmMain.tmrDelay", &__ctblinit);
   return c;
 }
 
+void frmMain_tmrMelodyPlay::__ctblinit() { timerClass<frmMain_tmrMelodyPlay>("frmMain.tmrMelodyPlay"); }
+
 const ClassInfo& frmMain_tmrMelodyPlay::__Lookup() {
-  static const ClassInfo& c = timerClass<frmMain_tmrMelodyPlay>("frmMain.tmrMelodyPlay");
+  static const ClassInfo& c = lookup("frmMain.tmrMelodyPlay", &__ctblinit);
   return c;
 }
 

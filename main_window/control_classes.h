@@ -26,18 +26,22 @@ class ArrayElement : public Base {
 class frmMain_cmdResponse final : public ArrayElement<platform::PushButton> {
  public:
   static const platform::ClassInfo& __Lookup();  // "frmMain.cmdResponse"
+  static void __ctblinit();
 };
 class frmMain_chkPitch final : public ArrayElement<platform::CheckBox> {
  public:
   static const platform::ClassInfo& __Lookup();  // "frmMain.chkPitch"
+  static void __ctblinit();
 };
 class frmMain_cmdTrigger final : public ArrayElement<platform::PushButton> {
  public:
   static const platform::ClassInfo& __Lookup();  // "frmMain.cmdTrigger"
+  static void __ctblinit();
 };
 class frmMain_chkOctave final : public ArrayElement<platform::CheckBox> {
  public:
   static const platform::ClassInfo& __Lookup();  // "frmMain.chkOctave"
+  static void __ctblinit();
 };
 
 // A timer that belongs to a window: the framework hands it its window (a counted
@@ -60,14 +64,17 @@ class WindowTimer : public platform::Timer, public platform::_PaneChild {
 class frmMain_tmrPitch final : public WindowTimer {
  public:
   static const platform::ClassInfo& __Lookup();  // "frmMain.tmrPitch"
+  static void __ctblinit();
 };
 class frmMain_tmrDelay final : public WindowTimer {
  public:
   static const platform::ClassInfo& __Lookup();  // "frmMain.tmrDelay"
+  static void __ctblinit();
 };
 class frmMain_tmrMelodyPlay final : public WindowTimer {
  public:
   static const platform::ClassInfo& __Lookup();  // "frmMain.tmrMelodyPlay"
+  static void __ctblinit();
 };
 
 }  // namespace velmora

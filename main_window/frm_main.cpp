@@ -185,10 +185,10 @@ void frmMain::__ctblinit() {
 
 void frmMain::__Init(platform::Object& self) {
   auto& window = dynamic_cast<frmMain&>(self);
-  window.sPitchNames = platform::CreateTextArray(11);
-  window.sMelodies = platform::CreateTextArray(11);
-  window.iMelodyBuild = platform::CreateInt32Array2(0, 2);
-  window.iMelodyPlay = platform::CreateInt32Array2(0, 19);
+  window.sPitchNames = platform::CreateArray<platform::String>(11);
+  window.sMelodies = platform::CreateArray<platform::String>(11);
+  window.iMelodyBuild = platform::CreateArray<int32_t>(0, 2);
+  window.iMelodyPlay = platform::CreateArray<int32_t>(0, 19);
 }
 
 void frmMain::__Exit(platform::Object& self) {

@@ -37,7 +37,7 @@ void frmMain::Event_Open(platform::Object& self) {
 // F up, E, A and B down a semitone), or -1. The key is never marked as handled.
 bool frmMain::Event_KeyDown(platform::Object& self, const platform::String& key) {
   frmMain& window = windowOf(self);
-  Ref<platform::Int32Array> shiftAdjustment = platform::CreateInt32Array(kLastPitchClass);
+  Ref<platform::Int32Array> shiftAdjustment = platform::CreateArray<int32_t>(kLastPitchClass);
   bool shift = false;
   {
     Ref<platform::_Keyboard> keyboard = platform::Keyboard();

@@ -112,16 +112,4 @@ template class Array1<Ref<Object>>;
 template class Array2<int32_t>;
 template class Array2<String>;
 
-Ref<Array1<String>> CreateTextArray(int32_t ubound) {
-  return Ref<Array1<String>>(new Array1<String>(ubound));
-}
-
-Ref<Array1<int32_t>> CreateInt32Array(int32_t ubound) {
-  return Ref<Array1<int32_t>>(new Array1<int32_t>(ubound));
-}
-
-Ref<Array2<int32_t>> CreateInt32Array2(int32_t ubound1, int32_t ubound2) {
-  return Ref<Array2<int32_t>>(new Array2<int32_t>(ubound1, ubound2));
-}
-
 }  // namespace platform

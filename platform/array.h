@@ -61,9 +61,15 @@ using TextArray = Array1<String>;
 using Int32Array = Array1<int32_t>;
 using Int32Array2 = Array2<int32_t>;
 
-// CreateArray for the element types the program uses; upper bounds per dimension.
-Ref<Array1<String>> CreateTextArray(int32_t ubound);
-Ref<Array1<int32_t>> CreateInt32Array(int32_t ubound);
-Ref<Array2<int32_t>> CreateInt32Array2(int32_t ubound1, int32_t ubound2);
+// A new array of element type T (String, int32_t, Ref<Object>) with the given
+// upper bound per dimension, every cell empty.
+template <class T>
+Ref<Array1<T>> CreateArray(int32_t ubound) {
+  return Ref<Array1<T>>(new Array1<T>(ubound));
+}
+template <class T>
+Ref<Array2<T>> CreateArray(int32_t ubound1, int32_t ubound2) {
+  return Ref<Array2<T>>(new Array2<T>(ubound1, ubound2));
+}
 
 }  // namespace platform

@@ -74,7 +74,9 @@ void Timer::fire() {
     }
     toolkit().armTimer(*this, deadlineMs_);
   }
-  raiseEvent("Action");
+  _CallAction();
 }
+
+void Timer::_CallAction() { raiseEvent("Action"); }
 
 }  // namespace platform

@@ -43,6 +43,8 @@ class Timer : public Object {
   // off first) and the next deadline, then raises "Action". The mode reads 2
   // inside the handler of a repeating timer.
   void fire();
+  // Raises "Action": runs the handler installed on the timer, entered with it.
+  void _CallAction();
   double deadlineMs() const noexcept { return deadlineMs_; }
   bool armed() const noexcept { return mode_ != kOff; }
 

@@ -12,9 +12,6 @@ namespace {
 
 using platform::MenuItem;
 
-// The module-level implicit instance: nil until the accessor's first call.
-Ref<MenuBar1> gImplicitInstance;
-
 platform::Object* createMenuBar1() { return new MenuBar1; }
 
 struct ItemRow {
@@ -74,6 +71,8 @@ platform::MemberEntry publicMethod(std::string name) {
 
 }  // namespace
 
+Ref<MenuBar1> MenuBar1::_implicitInstance;
+
 const platform::ClassInfo& MenuBar1::__Lookup() {
   static const platform::ClassInfo& cls = []() -> const platform::ClassInfo& {
     platform::ClassInfo& c =
@@ -98,21 +97,21 @@ void MenuBar1::Untitled1() { buildItems(*this, kEditRows); }
 
 void releaseMenuBar1Instance() {
   platform::RuntimeTrace("release MenuBar1._implicitInstance");
-  gImplicitInstance.reset();
+  MenuBar1::_implicitInstance.reset();
 }
 
-bool menuBar1InstanceExists() noexcept { return static_cast<bool>(gImplicitInstance); }
+bool menuBar1InstanceExists() noexcept { return static_cast<bool>(MenuBar1::_implicitInstance); }
 
 namespace accessor {
 
 Ref<velmora::MenuBar1> MenuBar1() {
-  if (!gImplicitInstance) {
+  if (!MenuBar1::_implicitInstance) {
     auto bar = platform::RuntimeNewObjectAs<velmora::MenuBar1>(velmora::MenuBar1::__Lookup());
     bar->Constructor();
     // Stored only once the menus are built: a failed build leaves no instance.
-    gImplicitInstance = bar;
+    MenuBar1::_implicitInstance = bar;
   }
-  return gImplicitInstance;
+  return MenuBar1::_implicitInstance;
 }
 
 }  // namespace accessor

@@ -22,6 +22,10 @@ class MenuBar1 final : public platform::MenuBar {
   void Untitled0();
   // The Edit menu: "&Edit" on the bar, then its eight items.
   void Untitled1();
+
+  // The module-level shared instance: nil until the accessor's first call and
+  // again after the module release at shut-down.
+  static Ref<MenuBar1> _implicitInstance;
 };
 
 // Gives back the module's reference to the shared instance; the next accessor

@@ -6,17 +6,17 @@ namespace platform::testing {
 namespace {
 
 TEST(Arrays, NewArrayHoldsEmptyCellsUpToItsUpperBound) {
-  Ref<TextArray> names = CreateTextArray(11);
+  Ref<TextArray> names = CreateArray<String>(11);
   EXPECT_EQ(names->Ubound(1), 11);
   for (int32_t i = 0; i <= 11; ++i) EXPECT_EQ(names->get(i), "");
-  Ref<Int32Array2> table = CreateInt32Array2(0, 19);
+  Ref<Int32Array2> table = CreateArray<int32_t>(0, 19);
   EXPECT_EQ(table->Ubound(1), 0);
   EXPECT_EQ(table->Ubound(2), 19);
   for (int32_t j = 0; j <= 19; ++j) EXPECT_EQ(table->get(0, j), 0);
 }
 
 TEST(Arrays, RedimKeepsTheCellsInsideAndEmptiesTheNewOnes) {
-  Ref<TextArray> a = CreateTextArray(2);
+  Ref<TextArray> a = CreateArray<String>(2);
   a->set(0, "C");
   a->set(2, "D");
   a->Redim(1);
@@ -30,7 +30,7 @@ TEST(Arrays, RedimKeepsTheCellsInsideAndEmptiesTheNewOnes) {
 }
 
 TEST(Arrays, TwoDimensionalRedimKeepsEachCellAtItsRowAndColumn) {
-  Ref<Int32Array2> t = CreateInt32Array2(1, 2);
+  Ref<Int32Array2> t = CreateArray<int32_t>(1, 2);
   for (int32_t i = 0; i <= 1; ++i) {
     for (int32_t j = 0; j <= 2; ++j) t->set(i, j, 10 * i + j + 1);
   }
@@ -48,11 +48,11 @@ TEST(Arrays, TwoDimensionalRedimKeepsEachCellAtItsRowAndColumn) {
 }
 
 TEST(Arrays, IndexOutsideTheBoundsRaises) {
-  Ref<Int32Array> a = CreateInt32Array(3);
+  Ref<Int32Array> a = CreateArray<int32_t>(3);
   EXPECT_THROW(a->get(4), OutOfBoundsException);
   EXPECT_THROW(a->get(-1), OutOfBoundsException);
   EXPECT_THROW(a->set(4, 1), OutOfBoundsException);
-  Ref<Int32Array2> t = CreateInt32Array2(0, 2);
+  Ref<Int32Array2> t = CreateArray<int32_t>(0, 2);
   EXPECT_THROW(t->get(1, 0), OutOfBoundsException);
   EXPECT_THROW(t->get(0, 3), OutOfBoundsException);
   EXPECT_THROW(t->set(0, -1, 5), OutOfBoundsException);

@@ -23,8 +23,8 @@ class Form : public Window {
                                      [] { return static_cast<Object*>(new Form); });
       c.initialiser = [](Object& o) {
         auto& form = dynamic_cast<Form&>(o);
-        form.names = CreateTextArray(11);
-        form.table = CreateInt32Array2(0, 19);
+        form.names = CreateArray<String>(11);
+        form.table = CreateArray<int32_t>(0, 19);
       };
       c.finaliser = [](Object& o) {
         auto& form = dynamic_cast<Form&>(o);
