@@ -121,6 +121,13 @@ bool RuntimeQuit() {
   return true;
 }
 
+bool RuntimeQuitWithStatus(int32_t exitStatus) {
+  if (!RuntimeIsInitialized()) return false;
+  Runtime& rt = runtime();
+  if (rt.exitStatus == kExitOk) rt.exitStatus = exitStatus;
+  return RuntimeQuit();
+}
+
 bool RuntimeQuitRequested() noexcept {
   return RuntimeIsInitialized() && runtimeSlot()->quitRequested;
 }

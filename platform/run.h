@@ -2,7 +2,8 @@
 //
 // Exit status: 0 after a quit; 1 once an unhandled exception was reported (a
 // failure never exits as success); 2 when the backend cannot start (no display),
-// which RuntimeInit reports itself.
+// which RuntimeInit reports itself; what RuntimeQuitWithStatus gives after a
+// quit a backend asks for on the person's behalf (128 + n for signal n).
 #pragma once
 
 #include <cstdint>
@@ -62,6 +63,9 @@ void RuntimeReleaseReflectionMaps();
 
 // Asks the event loop to end (the quit action); false when no runtime runs.
 bool RuntimeQuit();
+// RuntimeQuit, with `exitStatus` as the status RuntimeExit gives unless a failure
+// was reported (that status is kept).
+bool RuntimeQuitWithStatus(int32_t exitStatus);
 bool RuntimeQuitRequested() noexcept;
 bool RuntimeIsInitialized() noexcept;
 

@@ -13,17 +13,7 @@
 
 #include "platform/backends/fluidsynth/fluidsynth_library.h"
 
-namespace platform {
-
-std::unique_ptr<Synth> makeSynth() {
-  fluidsynth::FluidSynthOptions options;
-  // The program's window comes first: loading libraries takes the dynamic
-  // loader's lock, which Qt's start-up needs too.
-  options.loadOnStart = false;
-  return std::make_unique<fluidsynth::FluidSynthSynth>(std::move(options));
-}
-
-namespace fluidsynth {
+namespace platform::fluidsynth {
 namespace {
 
 // Output buffering: 3 periods of 128 frames at 48 kHz is 8 ms.
@@ -369,5 +359,4 @@ bool FluidSynthSynth::render(std::span<float> left, std::span<float> right) {
                                               left.data(), 0, 1, right.data(), 0, 1) == FLUID_OK;
 }
 
-}  // namespace fluidsynth
-}  // namespace platform
+}  // namespace platform::fluidsynth

@@ -10,6 +10,7 @@
 
 #include "platform/backends/qt/display_check.h"
 #include "platform/backends/qt/qt_application.h"
+#include "platform/backends/qt/qt_signals.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -56,6 +57,7 @@ QtToolkit::QtToolkit() { clock_.start(); }
 QtToolkit::~QtToolkit() {
   // Widgets and timers go while the application object still exists; widgets
   // closed earlier wait in Qt's deferred-delete queue, which is emptied here.
+  quitOnSignals_.reset();
   controls_.clear();
   menuActions_.clear();
   shown_.clear();
@@ -77,6 +79,7 @@ bool QtToolkit::start() {
   // through the core), not Qt.
   QApplication::setQuitOnLastWindowClosed(false);
   timerOwner_ = std::make_unique<QObject>();
+  quitOnSignals_ = std::make_unique<QuitOnSignals>();
   return true;
 }
 

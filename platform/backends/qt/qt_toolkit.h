@@ -7,7 +7,8 @@
 // size, title buttons as its properties say) with its menu bar and a widget
 // per visible control; clicks, check-box clicks, menu choices, the close button
 // and letter keys (whichever control has the focus) turned into framework calls;
-// the Shift state; entropy-based random seeds.
+// the Shift state; entropy-based random seeds; SIGINT and SIGTERM as a quit
+// (qt_signals.h).
 #pragma once
 
 #include <QElapsedTimer>
@@ -29,6 +30,7 @@ namespace platform::qt {
 
 class QtApplication;
 class MainWindowWidget;
+class QuitOnSignals;
 
 class QtToolkit final : public Toolkit {
  public:
@@ -111,6 +113,8 @@ class QtToolkit final : public Toolkit {
   char programName_[8] = "velmora";
   char* argv_[2] = {programName_, nullptr};
   std::unique_ptr<QtApplication> app_;
+  // SIGINT and SIGTERM quit through the framework while the application exists.
+  std::unique_ptr<QuitOnSignals> quitOnSignals_;
 
   QElapsedTimer clock_;
 
