@@ -5,7 +5,7 @@
 // synthesiser with the system's default General MIDI SoundFont and the
 // program's two instruments (piano, steel guitar) in use. Without an audio
 // device it says "no device" and measures the same synthesiser rendering into
-// memory.
+// memory. Besides the table it prints "result: NAME VALUE" lines for bench/run.
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -123,6 +123,11 @@ int main() {
                : "audio latency the settings would give (no device)",
         fixed(audio.latencyMs(), 2, "ms"),
         verdict(audio.latencyMs() <= kLatencyGoalMs, "<= 10 ms"));
+    std::printf("result: audio_driver %s\n", device ? audio.driver.c_str() : "none");
+    std::printf("result: audio_period_frames %d\n", audio.periodSizeFrames);
+    std::printf("result: audio_periods %d\n", audio.periods);
+    std::printf("result: audio_rate_hz %.0f\n", audio.sampleRateHz);
+    std::printf("result: audio_latency_ms %.2f\n", audio.latencyMs());
     if (device) dynamic = exercise(live, created);
   }
   if (!device) {
@@ -138,6 +143,7 @@ int main() {
       fixed(dynamic.loadMs, 1, "ms"));
   row("first switch to steel guitar (loads its samples)", fixed(dynamic.firstSwitchMs, 2, "ms"));
   row("peak memory before the synthesiser", fixed(processMb, 1, "MB"));
+  std::printf("result: synth_peak_mb %.1f\n", dynamic.peakMb);
   row(std::string("peak memory: synth, default SoundFont, 2 instruments") +
           (device ? "" : " (no device)"),
       fixed(dynamic.peakMb, 1, "MB"),

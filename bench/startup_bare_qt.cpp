@@ -1,9 +1,11 @@
 // The baseline: a bare Qt program that shows a window of 49 push buttons, ended
-// on the event loop's first pass.
+// on the event loop's first pass; with --stay it reports that pass and stays
+// open (the baseline for idle processor time and memory) until it is ended.
 #include <QApplication>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTimer>
+#include <cstring>
 #include <memory>
 
 #include "startup_first_pass.h"
@@ -30,9 +32,10 @@ int main(int argc, char** argv) {
   content->setFixedSize(kColumns * (kButtonWidthPx + kGapPx), 10 * (kButtonHeightPx + kGapPx));
   window.setCentralWidget(content.release());  // owned by `window`
   window.show();
-  QTimer::singleShot(0, [] {
+  const bool stay = argc > 1 && std::strcmp(argv[1], "--stay") == 0;
+  QTimer::singleShot(0, [stay] {
     velmora::bench::reportFirstPass();
-    QCoreApplication::quit();
+    if (!stay) QCoreApplication::quit();
   });
   return QApplication::exec();
 }

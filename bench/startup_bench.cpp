@@ -2,7 +2,8 @@
 // the program's own path (startup_velmora) against a bare Qt program showing 49
 // push buttons (startup_bare_qt), run alternately in this one run; the program's
 // path without FluidSynth shows the synthesiser's share. Prints the medians, each
-// child's peak resident memory, and the ratio.
+// child's peak resident memory, and the ratio; then "result: NAME VALUE" lines
+// for bench/run.
 //
 // Under Xvfb start it with -noreset: an X server without other clients resets
 // when its last client leaves, which a desktop never does.
@@ -26,7 +27,7 @@ extern char** environ;
 
 namespace {
 
-constexpr int kRounds = 15;
+constexpr int kDefaultRounds = 15;
 constexpr double kGoalRatio = 1.5;
 
 struct Sample {
@@ -81,7 +82,10 @@ double median(std::vector<double> values) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // startup_bench [--rounds N]
+  int rounds = kDefaultRounds;
+  if (argc == 3 && std::string(argv[1]) == "--rounds") rounds = std::max(1, std::atoi(argv[2]));
   const char* requested = std::getenv("QT_QPA_PLATFORM");
   std::string platform = requested && *requested ? requested : "default";
   if (platform == "default" && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
@@ -107,7 +111,7 @@ int main() {
     }
   }
   std::vector<double> ms[kPrograms], mb[kPrograms];
-  for (int round = 0; round < kRounds; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     for (size_t p = 0; p < kPrograms; ++p) {
       const std::optional<Sample> sample = runOnce(programs[p].path, false);
       if (!sample) {
@@ -121,7 +125,7 @@ int main() {
 
   const double baselineMs = median(ms[kPrograms - 1]);
   std::printf("start-up, exec to the first event-loop pass with the window shown\n");
-  std::printf("platform: %s; median of %d runs each, alternating\n", platform.c_str(), kRounds);
+  std::printf("platform: %s; median of %d runs each, alternating\n", platform.c_str(), rounds);
   for (size_t p = 0; p < kPrograms; ++p) {
     std::printf("  %-56s %7.1f ms  x%.2f   peak %6.1f MB\n", programs[p].label, median(ms[p]),
                 median(ms[p]) / baselineMs, median(mb[p]));
@@ -129,5 +133,10 @@ int main() {
   const double ratio = median(ms[0]) / baselineMs;
   std::printf("ratio: %.2f (goal: at most %.1f) %s\n", ratio, kGoalRatio,
               ratio <= kGoalRatio ? "met" : "NOT met");
+  std::printf("result: startup_runs %d\n", rounds);
+  std::printf("result: startup_program_ms %.1f\n", median(ms[0]));
+  std::printf("result: startup_no_fluidsynth_ms %.1f\n", median(ms[1]));
+  std::printf("result: startup_bare_qt_ms %.1f\n", baselineMs);
+  std::printf("result: startup_ratio %.2f\n", ratio);
   return 0;
 }
