@@ -2,6 +2,8 @@
 // to their window.
 #include "main_window/control_classes.h"
 
+#include "main_window/class_entries.h"
+
 #include <optional>
 #include <string>
 #include <variant>
@@ -15,14 +17,6 @@ using platform::Attributes;
 using platform::ClassInfo;
 using platform::MemberEntry;
 using platform::Object;
-
-Attributes scope(const char* value) { return {{"__Scope", value}}; }
-
-MemberEntry member(std::string name, std::string signature, bool hidden = false) {
-  MemberEntry m{std::move(name), scope("Public"), std::move(signature)};
-  if (hidden) m.attributes.push_back({"Hidden", std::nullopt});
-  return m;
-}
 
 const std::vector<std::string> kPushButtonInterfaces = {"actionSource", "_MouseEvents",
                                                         "_FocusEvents"};

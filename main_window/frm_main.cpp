@@ -2,6 +2,8 @@
 // implicit-instance accessor, and the typed lookups of its controls.
 #include "main_window/frm_main.h"
 
+#include "main_window/class_entries.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -25,11 +27,7 @@ const ClassInfo* gClass = nullptr;
 // The framework's factory for frmMain; the new object is owned by the reference count.
 Object* createFrmMain() { return new frmMain; }
 
-Attributes publicScope() { return {{"__Scope", "Public"}}; }
-
-MemberEntry member(std::string name, std::string signature) {
-  return {std::move(name), publicScope(), std::move(signature)};
-}
+Attributes publicScope() { return scope("Public"); }
 
 template <class T>
 const T& valueAs(const PropertyValue& value) {
@@ -79,8 +77,7 @@ std::vector<MemberEntry> members() {
   constexpr const char* kNone = "(  )";
   constexpr const char* kElement = "(index As Int32)";
   std::vector<MemberEntry> m = {member("Layout", kNone), member("CreateControls", kNone),
-                                member("_CreateControls0", kNone)};
-  m.back().attributes.push_back({"Hidden", std::nullopt});
+                                member("_CreateControls0", kNone, /*hidden=*/true)};
   const std::pair<const char*, const char*> controls[] = {
       {"cmdResponse", "(index As Int32) As PushButton"},
       {"cmdGo", "(  ) As PushButton"},
