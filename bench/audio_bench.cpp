@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/peak_memory.h"
 #include "platform/backends/fluidsynth/fluidsynth_synth.h"
 
 namespace {
@@ -43,16 +44,6 @@ std::string fixed(double value, int decimals, const char* unit) {
 
 std::string verdict(bool met, const std::string& goal) {
   return goal + (met ? "  met" : "  MISSED");
-}
-
-// Peak resident set of this process so far (VmHWM), in MB of 10^6 bytes.
-double peakResidentMb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) * 1024.0 / 1e6;
-  }
-  return 0.0;
 }
 
 double msSince(Clock::time_point start) {

@@ -32,6 +32,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/peak_memory.h"
 #include "main_window/frm_main.h"
 #include "platform/backends/fluidsynth/fluidsynth_synth.h"
 #include "platform/backends/qt/qt_toolkit.h"
@@ -104,15 +105,6 @@ class TapSynth final : public platform::Synth {
 };
 
 TapSynth& tap() { return dynamic_cast<TapSynth&>(platform::synth()); }
-
-double peakResidentMb() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) * 1024.0 / 1e6;
-  }
-  return 0.0;
-}
 
 double median(std::vector<double> v) {
   if (v.empty()) return 0.0;
