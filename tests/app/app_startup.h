@@ -1,33 +1,38 @@
-// The program started on the headless backend, for tests that act on it.
+// The program started on whichever backend the test links, for tests that act on it.
 //
-// AppSession runs the same steps as percentMain up to the event loop (runtime,
-// class registration, the start-up routine that opens the main window) and
-// stops there, so a test clicks, types and advances the virtual clock itself.
-// Its destructor shuts down as percentMain does: module release, then
-// RuntimeExit. Start-up exceptions pass on to the test instead of being
-// reported, so a broken start-up fails the test where it happened.
+// Registration: a running runtime with every class of the program registered and
+// no object of it made yet. AppSession runs the same steps as percentMain up to the
+// event loop (runtime, class registration, the start-up routine that opens the main
+// window) and stops there, so a test clicks, types and advances the clock itself.
+// Its destructor shuts down as percentMain does: module release, then RuntimeExit.
+// Start-up exceptions pass on to the test instead of being reported, so a broken
+// start-up fails the test where it happened.
 #pragma once
 
-#include <cstdint>
 #include <functional>
-#include <utility>
 
 #include "main_window/frm_main.h"
-#include "platform/backends/headless/headless.h"
 #include "platform/run.h"
 #include "shell/startup.h"
 
 namespace velmora::testing {
 
+class Registration {
+ public:
+  Registration() {
+    platform::RuntimeInit();
+    percentInitialize();
+  }
+  ~Registration() { platform::RuntimeExit(); }
+  Registration(const Registration&) = delete;
+  Registration& operator=(const Registration&) = delete;
+};
+
 class AppSession {
  public:
-  // `seed` seeds the headless random source the program's Random objects draw
-  // from. `beforeStartup` runs after class registration, before the start-up
-  // routine: the place to watch a class's property writes.
-  explicit AppSession(uint64_t seed = 1, std::function<void()> beforeStartup = {}) {
-    platform::RuntimeInit();
-    platform::headless::toolkit().seedRandom(seed);
-    percentInitialize();
+  // `beforeStartup` runs after class registration, before the start-up routine:
+  // the place to watch a class's property writes.
+  explicit AppSession(const std::function<void()>& beforeStartup = {}) {
     if (beforeStartup) beforeStartup();
     platform::RunFrameworkInitialization(&_Startup);
     window_ = accessor::frmMain();
@@ -35,7 +40,6 @@ class AppSession {
   ~AppSession() {
     window_.reset();
     percentFinalize();
-    platform::RuntimeExit();
   }
   AppSession(const AppSession&) = delete;
   AppSession& operator=(const AppSession&) = delete;
@@ -43,6 +47,7 @@ class AppSession {
   const Ref<frmMain>& window() const { return window_; }
 
  private:
+  Registration registration_;
   Ref<frmMain> window_;
 };
 

@@ -13,19 +13,18 @@
 #include "platform/run.h"
 #include "platform/window.h"
 #include "tests/app/app_startup.h"
+#include "tests/common/pitch_classes.h"
 
 namespace velmora::testing {
 
 inline constexpr std::string_view kDrillPlayer = "notPitches";
-inline constexpr const char* kPitchNames[12] = {"C",  "C#", "D",  "Eb", "E",  "F",
-                                                "F#", "G",  "Ab", "A",  "Bb", "B"};
 inline constexpr double kNoteLengthMs = 1000;
 inline constexpr double kNextTurnDelayMs = 2000;
 
 class DrillSession {
  public:
   // Starts the program with the app's random draws seeded by `seed`.
-  explicit DrillSession(uint64_t seed = 1) : app_(seed) {}
+  explicit DrillSession(uint64_t seed = 1) { toolkit().seedRandom(seed); }
 
   frmMain& window() { return *app_.window(); }
   platform::headless::HeadlessToolkit& toolkit() { return platform::headless::toolkit(); }
@@ -58,11 +57,6 @@ class DrillSession {
   std::string answer() { return window().lblAnswer()->Text(); }
   std::string goCaption() { return window().cmdGo()->Caption(); }
   bool responseEnabled(int k) { return window().cmdResponse(k)->Enabled(); }
-  int enabledResponseCount() {
-    int n = 0;
-    for (int k = 0; k < 12; ++k) n += responseEnabled(k) ? 1 : 0;
-    return n;
-  }
 
   // ---- hearing
   std::vector<platform::headless::NoteEvent> drillNotes() const {
@@ -98,13 +92,7 @@ class DrillSession {
       clickResponse(k);
       return;
     }
-    static constexpr struct {
-      const char* key;
-      bool shift;
-    } kKeyFor[12] = {{"c", false}, {"c", true},  {"d", false}, {"e", true},
-                     {"e", false}, {"f", false}, {"f", true},  {"g", false},
-                     {"a", true},  {"a", false}, {"b", true},  {"b", false}};
-    key(kKeyFor[k].key, kKeyFor[k].shift);
+    key(std::string(1, kAnswerKeys[k].letter), kAnswerKeys[k].shift);
   }
 
  private:

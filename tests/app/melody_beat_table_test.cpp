@@ -55,41 +55,6 @@ TEST(BeatTable, AMelodyAfterALongerOneLeavesOnlyItsOwnRows) {
   EXPECT_EQ(s.load(2), fresh);
 }
 
-TEST(BeatTable, TheSameMelodyTwiceGivesTheSameTableSlotForSlot) {
-  MelodySession s;
-  for (int k = 0; k < kMelodyCount; ++k) {
-    const auto first = s.load(k);
-    EXPECT_EQ(s.load(k), first) << "melody " << k;
-  }
-}
-
-TEST(BeatTable, Melody3sBusiestBeatFillsSlots0To10) {
-  MelodySession s;
-  const auto table = s.load(3);
-  size_t busiest = 0;
-  for (const auto& row : table) busiest = std::max(busiest, eventsOf(row).size());
-  EXPECT_EQ(busiest, 11u);
-  for (const auto& row : table) {
-    if (eventsOf(row).size() != busiest) continue;
-    for (int j = 0; j <= 10; ++j) EXPECT_NE(row[j], 0);
-    for (int j = 11; j < kTableSlots; ++j) EXPECT_EQ(row[j], 0);
-  }
-}
-
-TEST(BeatTable, Melody9HasAnEventOnEveryBeat) {
-  MelodySession s;
-  const auto table = s.load(9);
-  EXPECT_EQ(table.size(), 32u);
-  EXPECT_EQ(eventsByBeat(table).size(), 32u);
-}
-
-TEST(BeatTable, ZeroLengthItemsAtBeat0GiveOneRowOfOnOffPairs) {
-  MelodySession s;
-  const auto table = loadText(s, "100,60000,64000,67000,");
-  EXPECT_EQ(table.size(), 1u);
-  EXPECT_EQ(eventsByBeat(table), (Rows{{0, {60, -60, 64, -64, 67, -67}}}));
-}
-
 // Melodies the table cannot hold in full: an item is left out whole, never
 // half, so what starts is also released.
 struct OverfullCase {
@@ -98,6 +63,7 @@ struct OverfullCase {
   Rows rows;
   size_t rowCount;
 };
+void PrintTo(const OverfullCase& c, std::ostream* os) { *os << c.name; }
 
 std::string repeatItem(const std::string& item, int times) {
   std::string s;

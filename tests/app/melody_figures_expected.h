@@ -58,13 +58,10 @@ inline constexpr std::array<MelodyFigures, 12> kExpectedMelodyFigures = {{
 // clang-format on
 
 // Over all twelve melodies.
-inline constexpr int kExpectedTotalItems = 375;
 inline constexpr int kExpectedOneDigitStartBeats = 114;  // start beats 0 to 9
 inline constexpr int kExpectedTwoDigitStartBeats = 261;  // start beats 10 to 48
 inline constexpr int kExpectedShortestDuration = 1;
 inline constexpr int kExpectedLongestDuration = 16;
-inline constexpr int kExpectedEarliestStartBeat = 0;
 inline constexpr int kExpectedLatestStartBeat = 48;
-inline constexpr int kEventSlotsPerBeat = 20;  // no beat may hold more events
 
 }  // namespace velmora::testing

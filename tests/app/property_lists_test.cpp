@@ -179,16 +179,6 @@ TEST(PropertyLists, EachListHoldsItsKindsEntriesInOrderAndEndsWithTheLastValue) 
   }
 }
 
-TEST(PropertyLists, EmptyTextIsFourZeroBytesFollowedAtOnceByTheNextName) {
-  EXPECT_NE(listOf("lblAnswer").find("Text \0\0\0\0TextAlign \0\0\0\x01"s), std::string_view::npos);
-  const std::string_view box = listOf("chkPitch", 4);
-  EXPECT_NE(box.find("Caption \0\0\0\0Enabled \1"s), std::string_view::npos);
-  EXPECT_NE(box.find("HelpTag \0\0\0\0AutoDeactivate \1"s), std::string_view::npos);
-  EXPECT_NE(box.find("DataSource \0\0\0\0DataField \0\0\0\0InitialParent "s),
-            std::string_view::npos);
-  EXPECT_TRUE(box.ends_with("InitialParent \0\0\0\0"s));
-}
-
 TEST(PropertyLists, ControlsOutsideArraysCarryTheLowestIndex) {
   for (const char* name : {"cmdGo", "cmdReveal", "lblFeedback", "lblAnswer", "notPitches",
                            "notMelodies", "chkInstrument"}) {

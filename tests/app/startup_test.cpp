@@ -16,6 +16,8 @@
 #include "platform/window.h"
 #include "shell/app.h"
 #include "shell/menu_bar1.h"
+#include "tests/app/app_startup.h"
+#include "tests/common/lines.h"
 
 namespace velmora::testing {
 namespace {
@@ -61,18 +63,6 @@ void expectInOrder(const std::vector<std::string>& entries) {
   }
 }
 
-std::vector<std::string> stderrLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
 // The program's own classes, registered in this order after the framework's.
 const std::vector<std::string> kApplicationClasses = {
     "App",
@@ -107,8 +97,7 @@ TEST(StartUp, RunsItsStepsInOrderAndExitsWithZeroWhenTheLoopEnds) {
 }
 
 TEST(StartUp, RegistrationAloneCreatesNoObjectOfTheProgram) {
-  platform::RuntimeInit();
-  percentInitialize();
+  Registration registered;
 
   EXPECT_EQ(platform::RuntimeAppObject(), nullptr);
   EXPECT_TRUE(platform::RuntimeWindows().empty());
@@ -117,19 +106,16 @@ TEST(StartUp, RegistrationAloneCreatesNoObjectOfTheProgram) {
   for (const std::string& cls : kApplicationClasses) {
     EXPECT_NE(platform::RuntimeFindClass(cls), nullptr) << cls;
   }
-  platform::RuntimeExit();
 }
 
 TEST(StartUp, RegisteringTheClassesTwiceChangesNothing) {
-  platform::RuntimeInit();
-  percentInitialize();
+  Registration registered;
   const auto before = platform::RuntimeRegisteredClasses();
   const size_t frmMainMembers = frmMain::__Lookup().members.size();
   percentInitialize();
   EXPECT_EQ(platform::RuntimeRegisteredClasses(), before);
   EXPECT_EQ(&frmMain::__Lookup(), platform::RuntimeFindClass(frmMain::kClassName));
   EXPECT_EQ(frmMain::__Lookup().members.size(), frmMainMembers);
-  platform::RuntimeExit();
 }
 
 TEST(StartUp, TheApplicationObjectAndTheWindowShareOneMenuBar) {
@@ -193,7 +179,7 @@ TEST(StartUp, NilApplicationObjectIsReportedOnceAndSkipsTheEventLoop) {
                    menuBarBuilt = menuBar1InstanceExists();
                    windowOpened = !platform::RuntimeWindows().empty();
                  });
-  const std::vector<std::string> lines = stderrLines(::testing::internal::GetCapturedStderr());
+  const std::vector<std::string> lines = linesOf(::testing::internal::GetCapturedStderr());
 
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].rfind("velmora: unhandled NilObjectException", 0), 0u) << lines[0];
@@ -215,7 +201,7 @@ TEST(StartUp, AnExceptionFromTheEventLoopIsReportedAndShutDownFollows) {
     tk.script([] { platform::RaiseNilObjectException(); });
     tk.script([&] { laterStepRan = true; });
   });
-  const std::vector<std::string> lines = stderrLines(::testing::internal::GetCapturedStderr());
+  const std::vector<std::string> lines = linesOf(::testing::internal::GetCapturedStderr());
 
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].find("NilObjectException"), std::string::npos) << lines[0];

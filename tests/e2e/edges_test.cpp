@@ -12,13 +12,15 @@
 #include <fstream>
 #include <random>
 
-#include "lines.h"
 #include "platform/object.h"
 #include "platform/run.h"
 #include "program.h"
+#include "tests/common/lines.h"
 
 namespace velmora::e2e {
 namespace {
+
+using velmora::testing::linesOf;
 
 namespace fs = std::filesystem;
 using platform::fluidsynth::SoundFontState;
@@ -75,7 +77,7 @@ TEST_P(SoundFontFaults, DrillRunsSilentlyAfterOneLineOnStderr) {
   ScratchDir dir;
   studio().options.soundFonts = {fault.make(dir.path())};
 
-  testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStderr();
   const int status = runProgram([&] {
     EXPECT_EQ(studio().fluid->soundFontState(), fault.state);
     click("cmdGo");
@@ -84,10 +86,10 @@ TEST_P(SoundFontFaults, DrillRunsSilentlyAfterOneLineOnStderr) {
     EXPECT_EQ(shown("lblFeedback"), "Yep");
     chooseQuit();
   });
-  const std::vector<std::string> said = linesOf(testing::internal::GetCapturedStderr());
+  const std::vector<std::string> said = linesOf(::testing::internal::GetCapturedStderr());
 
   EXPECT_EQ(status, platform::kExitOk);
-  ASSERT_EQ(said.size(), 1u) << testing::PrintToString(said);
+  ASSERT_EQ(said.size(), 1u) << ::testing::PrintToString(said);
   EXPECT_TRUE(said[0].starts_with("velmora: ")) << said[0];
   EXPECT_NE(said[0].find(fault.says), std::string::npos) << said[0];
   EXPECT_LT(studio().speaker.loudestRms(), kHeardRms) << "something was heard";
@@ -125,7 +127,7 @@ void throwingHandler(platform::Object&) {
 }
 
 TEST_F(ProgramTest, ExceptionInAnActionHandlerIsReportedOnceAndShutDownReleasesTheNotes) {
-  testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStderr();
   const int status = runProgram([] {
     click("cmdGo");
     click("cmdTrigger", kMelodyC);
@@ -135,7 +137,7 @@ TEST_F(ProgramTest, ExceptionInAnActionHandlerIsReportedOnceAndShutDownReleasesT
     // The loop ends by itself; a further click changes nothing.
     click("cmdReveal");
   });
-  const std::vector<std::string> said = linesOf(testing::internal::GetCapturedStderr());
+  const std::vector<std::string> said = linesOf(::testing::internal::GetCapturedStderr());
 
   EXPECT_EQ(status, platform::kExitUnhandledException);
   EXPECT_EQ(gThrowingHandlerRuns, 1);
@@ -164,7 +166,7 @@ class QuittingWhileNotesSound : public ProgramTest,
 TEST_P(QuittingWhileNotesSound, EndsCleanlyWithItsStatusAndReleasesEveryNote) {
   const QuitWay& way = GetParam();
   std::vector<std::string> soundingAtQuit;
-  testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStderr();
   const int status = runProgram([&] {
     click("cmdGo");
     click("cmdTrigger", kMelodyC);
@@ -177,7 +179,7 @@ TEST_P(QuittingWhileNotesSound, EndsCleanlyWithItsStatusAndReleasesEveryNote) {
           << "the signal did not quit";
     }
   });
-  const std::vector<std::string> said = linesOf(testing::internal::GetCapturedStderr());
+  const std::vector<std::string> said = linesOf(::testing::internal::GetCapturedStderr());
 
   EXPECT_EQ(status, way.status);
   const auto soundsOn = [&](std::string_view player) {
@@ -185,7 +187,7 @@ TEST_P(QuittingWhileNotesSound, EndsCleanlyWithItsStatusAndReleasesEveryNote) {
                        [&](const std::string& note) { return note.starts_with(player); });
   };
   EXPECT_TRUE(soundsOn("notPitches") && soundsOn("notMelodies"))
-      << "not both sounded when quitting: " << testing::PrintToString(soundingAtQuit);
+      << "not both sounded when quitting: " << ::testing::PrintToString(soundingAtQuit);
   if (*way.says) {
     EXPECT_EQ(said, std::vector<std::string>{way.says});
   } else {
@@ -248,7 +250,7 @@ void pauseNowAndThen(int& events) {
 }
 
 TEST_F(ProgramTest, KeysOfEveryKindNeitherBreakTheDrillNorLeaveANoteSounding) {
-  testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStderr();
   const int status = runProgram([] {
     std::mt19937 random(kStormSeed);
     const std::vector<QWidget*> receivers = controlWidgets();
@@ -305,12 +307,12 @@ TEST_F(ProgramTest, KeysOfEveryKindNeitherBreakTheDrillNorLeaveANoteSounding) {
   });
 
   EXPECT_EQ(status, platform::kExitOk);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   expectSilenceAfterwards();
 }
 
 TEST_F(ProgramTest, ClickStormsOnEveryControlNeitherBreakTheDrillNorLeaveANoteSounding) {
-  testing::internal::CaptureStderr();
+  ::testing::internal::CaptureStderr();
   size_t notesSent = 0;
   const int status = runProgram([&] {
     std::mt19937 random(kStormSeed);
@@ -344,7 +346,7 @@ TEST_F(ProgramTest, ClickStormsOnEveryControlNeitherBreakTheDrillNorLeaveANoteSo
 
   EXPECT_EQ(status, platform::kExitOk);
   EXPECT_GT(notesSent, 0u) << "the storm sounded nothing";
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   expectSilenceAfterwards();
 }
 

@@ -172,20 +172,10 @@ void ProgramTest::typeKey(Qt::Key key, const QString& text, Qt::KeyboardModifier
 }
 
 void ProgramTest::typeAnswer(int pitchClass) {
-  // The letter of each pitch class; Shift raises C and F and lowers E, A and B.
-  static constexpr struct {
-    Qt::Key key;
-    char letter;
-    bool shift;
-  } kAnswerKeys[12] = {
-      {Qt::Key_C, 'c', false}, {Qt::Key_C, 'C', true},  {Qt::Key_D, 'd', false},
-      {Qt::Key_E, 'E', true},  {Qt::Key_E, 'e', false}, {Qt::Key_F, 'f', false},
-      {Qt::Key_F, 'F', true},  {Qt::Key_G, 'g', false}, {Qt::Key_A, 'A', true},
-      {Qt::Key_A, 'a', false}, {Qt::Key_B, 'B', true},  {Qt::Key_B, 'b', false},
-  };
-  const auto& answer = kAnswerKeys[pitchClass];
-  typeKey(answer.key, QString(QChar(answer.letter)),
-          answer.shift ? Qt::ShiftModifier : Qt::NoModifier);
+  const auto [letter, shift] = velmora::testing::kAnswerKeys[pitchClass];
+  const char typed = shift ? static_cast<char>(letter - 'a' + 'A') : letter;
+  typeKey(static_cast<Qt::Key>(Qt::Key_A + (letter - 'a')), QString(QChar(typed)),
+          shift ? Qt::ShiftModifier : Qt::NoModifier);
 }
 
 void ProgramTest::chooseQuit() {

@@ -13,6 +13,7 @@
 
 #include "platform/controls.h"
 #include "sound_tap.h"
+#include "tests/common/pitch_classes.h"
 
 namespace velmora::e2e {
 
@@ -23,8 +24,7 @@ inline constexpr int kPatienceMs = 15000;
 // velocity 127 is well above it).
 inline constexpr double kHeardRms = 1e-3;
 
-inline constexpr const char* kPitchNames[12] = {"C",  "C#", "D",  "Eb", "E",  "F",
-                                                "F#", "G",  "Ab", "A",  "Bb", "B"};
+using velmora::testing::kPitchNames;
 
 class ProgramTest : public ::testing::Test {
  protected:

@@ -45,13 +45,6 @@ TEST(PropertyListBytes, EachValueTakesItsDeclaredForm) {
 
 class PropertyListApplier : public RuntimeTest {};
 
-TEST_F(PropertyListApplier, TimerListSetsModeAndPeriod) {
-  Ref<Timer> timer = RuntimeNewObjectAs<Timer>(Timer::__Lookup());
-  RuntimeMassPropertySetter(*timer, kTimerList);
-  EXPECT_EQ(timer->Mode(), 0);
-  EXPECT_EQ(timer->Period(), 1000);
-}
-
 TEST_F(PropertyListApplier, NamesMatchWithoutRegardToCase) {
   Ref<Window> window = RuntimeNewObjectAs<Window>(Window::__Lookup());
   Ref<StaticText> label = RuntimeNewObjectAs<StaticText>(StaticText::__Lookup());

@@ -169,12 +169,16 @@ TEST_F(WindowTest, CloseBreaksTheTimerWindowCycleAndFreesEverything) {
   EXPECT_EQ(timer->Mode(), Timer::kOff);
 }
 
+// The framework keeps the windows it opened; shut-down closes and frees them.
 TEST_F(WindowTest, ShutDownReleasesAnOpenWindowWithARunningTimer) {
   const int64_t arraysBefore = LiveArrayCount();
   openForm();
   CheckCast<Timer>(RuntimeWindowControlByName(*RuntimeWindows()[0], "tmrPitch"), Timer::__Lookup())
       ->Mode(Timer::kMultiple);
+  EXPECT_EQ(Form::finalised, 0) << "the framework keeps its windows";
   EXPECT_EQ(RuntimeExit(), kExitOk);
+  EXPECT_FALSE(RuntimeIsInitialized());
+  EXPECT_TRUE(RuntimeWindows().empty());
   EXPECT_EQ(Form::finalised, 1);
   EXPECT_EQ(LiveArrayCount(), arraysBefore);
 }

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTest>
+#include <functional>
 
 #include "platform/menu.h"
 #include "platform/run.h"
@@ -19,16 +20,6 @@ using Heard = std::vector<std::string>;
 // A click on the box's square (Qt takes clicks on the square and its caption only).
 void clickBox(QWidget* box) {
   QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(7, box->height() / 2));
-}
-
-TEST_F(QtWindowTest, ClickOnAButtonRunsItsHandlerOnce) {
-  QTest::mouseClick(widget("cmdAlpha"), Qt::LeftButton);
-  EXPECT_EQ(heard(), Heard{"Action cmdAlpha"});
-}
-
-TEST_F(QtWindowTest, ClickOnADisabledButtonRunsNothing) {
-  QTest::mouseClick(widget("cmdOff"), Qt::LeftButton);
-  EXPECT_TRUE(heard().empty());
 }
 
 TEST_F(QtWindowTest, CheckBoxClickTogglesTheValueOnceAndTheBoxShowsIt) {
@@ -50,44 +41,55 @@ TEST_F(QtWindowTest, CheckBoxShowsTheValueItsHandlerLeaves) {
   EXPECT_TRUE(box->isChecked());
 }
 
-TEST_F(QtWindowTest, LetterKeysReachTheWindowOnceWhicheverControlHasTheFocus) {
+// Each input as Qt delivers it, and what the framework heard of it.
+TEST_F(QtWindowTest, ClicksAndKeysReachTheFrameworkOnceEach) {
   activate();
+  const auto key = [](const char* focus, Qt::Key key, const char* text,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    return [=](QtWindowTest& t) {
+      t.widget(focus)->setFocus();
+      QTest::sendKeyEvent(QTest::Click, t.widget(focus), key, QString(text), modifiers);
+    };
+  };
   const struct {
-    const char* focus;
-    Qt::Key key;
-    const char* text;
-    Qt::KeyboardModifiers modifiers;
-    const char* heard;
+    const char* input;
+    std::function<void(QtWindowTest&)> act;
+    Heard heard;
   } cases[] = {
-      {"cmdAlpha", Qt::Key_C, "c", Qt::NoModifier, "KeyDown c noshift"},
-      {"cmdAlpha", Qt::Key_C, "C", Qt::ShiftModifier, "KeyDown C shift"},
-      {"chkOne", Qt::Key_G, "g", Qt::NoModifier, "KeyDown g noshift"},
-      {"cmdBeta", Qt::Key_3, "3", Qt::NoModifier, "KeyDown 3 noshift"},
-      {"cmdBeta", Qt::Key_Return, "\r", Qt::NoModifier, "KeyDown \r noshift"},
+      {"click",
+       [](QtWindowTest& t) { QTest::mouseClick(t.widget("cmdAlpha"), Qt::LeftButton); },
+       {"Action cmdAlpha"}},
+      {"click on a disabled button",
+       [](QtWindowTest& t) { QTest::mouseClick(t.widget("cmdOff"), Qt::LeftButton); },
+       {}},
+      {"Space on a focused button: a press, no key answer",
+       [](QtWindowTest& t) {
+         t.widget("cmdAlpha")->setFocus();
+         QTest::keyClick(t.widget("cmdAlpha"), Qt::Key_Space);
+       },
+       {"Action cmdAlpha"}},
+      // Letter keys reach the window whichever control has the focus.
+      {"c", key("cmdAlpha", Qt::Key_C, "c"), {"KeyDown c noshift"}},
+      {"Shift+C", key("cmdAlpha", Qt::Key_C, "C", Qt::ShiftModifier), {"KeyDown C shift"}},
+      {"g on a box", key("chkOne", Qt::Key_G, "g"), {"KeyDown g noshift"}},
+      {"3", key("cmdBeta", Qt::Key_3, "3"), {"KeyDown 3 noshift"}},
+      {"Return", key("cmdBeta", Qt::Key_Return, "\r"), {"KeyDown \r noshift"}},
+      {"a held key's repeat",
+       [](QtWindowTest& t) {
+         t.widget("cmdAlpha")->setFocus();
+         QTest::sendKeyEvent(QTest::Press, t.widget("cmdAlpha"), Qt::Key_E, QString("e"),
+                             Qt::NoModifier);
+         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_E, Qt::NoModifier, "e", /*autorep=*/true);
+         QApplication::sendEvent(t.widget("cmdAlpha"), &repeat);
+       },
+       {"KeyDown e noshift", "KeyDown e noshift"}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.heard);
+    SCOPED_TRACE(c.input);
     heard().clear();
-    widget(c.focus)->setFocus();
-    QTest::sendKeyEvent(QTest::Click, widget(c.focus), c.key, QString(c.text), c.modifiers);
-    EXPECT_EQ(heard(), Heard{c.heard});
+    c.act(*this);
+    EXPECT_EQ(heard(), c.heard);
   }
-}
-
-TEST_F(QtWindowTest, HeldKeyRepeatsReachTheWindowEachTime) {
-  activate();
-  widget("cmdAlpha")->setFocus();
-  QTest::sendKeyEvent(QTest::Press, widget("cmdAlpha"), Qt::Key_E, QString("e"), Qt::NoModifier);
-  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_E, Qt::NoModifier, "e", /*autorep=*/true);
-  QApplication::sendEvent(widget("cmdAlpha"), &repeat);
-  EXPECT_EQ(heard(), (Heard{"KeyDown e noshift", "KeyDown e noshift"}));
-}
-
-TEST_F(QtWindowTest, SpaceOnAFocusedButtonPressesItAndIsNoKeyAnswer) {
-  activate();
-  widget("cmdAlpha")->setFocus();
-  QTest::keyClick(widget("cmdAlpha"), Qt::Key_Space);
-  EXPECT_EQ(heard(), Heard{"Action cmdAlpha"});
 }
 
 TEST_F(QtWindowTest, CtrlQQuitsThroughTheMenuShortcut) {

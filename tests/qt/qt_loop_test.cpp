@@ -95,7 +95,8 @@ TEST_F(QtWindowTest, TwoRandomObjectsMadeTogetherDrawDifferentNumbers) {
   EXPECT_NE(drawsA, drawsB);
 }
 
-// Without a display the toolkit says so in one line and does not start Qt.
+// Without a display the toolkit says so in one line and does not start Qt (the
+// program's exit status for it: tests/e2e/real_program_test.cpp).
 TEST(QtToolkitStart, WithoutADisplayItPrintsOneLineAndRefusesToStart) {
   const struct {
     const char* display;  // nullptr: unset
@@ -127,14 +128,6 @@ TEST(QtToolkitStart, WithoutADisplayItPrintsOneLineAndRefusesToStart) {
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_TRUE(said.ends_with('\n'));
   }
-}
-
-TEST(QtToolkitStart, ProgramWithoutADisplayExitsWithTheNoDisplayStatus) {
-  unsetenv("DISPLAY");
-  unsetenv("WAYLAND_DISPLAY");
-  unsetenv("QT_QPA_PLATFORM");
-  EXPECT_EXIT(RuntimeInit(), testing::ExitedWithCode(kExitNoDisplay),
-              "^velmora: cannot open a display: [^\n]*\n$");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The program's own window on Qt: its 49 controls where their lists put them,
-// and a few clicks and keys through Qt reaching the window's handlers. Saves a
+// and a few clicks through Qt reaching the window's handlers. Saves a
 // screenshot (frmMain.png in the working directory) for a person to look at.
 #include <gtest/gtest.h>
 
@@ -10,23 +10,23 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QTest>
-#include <array>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "main_window/frm_main.h"
 #include "platform/backends/qt/qt_toolkit.h"
 #include "platform/run.h"
 #include "platform/toolkit.h"
-#include "shell/startup.h"
+#include "tests/app/app_startup.h"
+#include "tests/common/pitch_classes.h"
 
 namespace velmora::test {
 namespace {
 
 using namespace platform;
+using velmora::testing::kPitchNames;
 
-constexpr std::array<const char*, 12> kPitchNames = {"C",  "C#", "D",  "Eb", "E",  "F",
-                                                     "F#", "G",  "Ab", "A",  "Bb", "B"};
 constexpr int kRowStepPx = 26;  // the twelve pitch rows, from C at the bottom upwards
 constexpr int kRowCTopPx = 296;
 
@@ -70,16 +70,13 @@ class QtMainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    RuntimeInit();
-    percentInitialize();
-    RunFrameworkInitialization(&_Startup);
-    window_ = accessor::frmMain();
+    app_.emplace();
+    window_ = app_->window();
     ASSERT_TRUE(window_);
   }
   void TearDown() override {
     window_ = nullptr;
-    percentFinalize();
-    RuntimeExit();
+    app_.reset();
   }
 
   qt::QtToolkit& qtToolkit() { return dynamic_cast<qt::QtToolkit&>(toolkit()); }
@@ -90,11 +87,8 @@ class QtMainWindowTest : public ::testing::Test {
     return c ? qtToolkit().widgetFor(*c) : nullptr;
   }
   QString labelText(const std::string& name) { return qobject_cast<QLabel*>(widget(name))->text(); }
-  void activate() {
-    mainWidget()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(mainWidget()));
-  }
 
+  std::optional<velmora::testing::AppSession> app_;
   Ref<frmMain> window_;
 };
 
@@ -111,9 +105,6 @@ TEST_F(QtMainWindowTest, WindowIsVelmoraWithFixedContentAndNoMaximiseButton) {
   // The menu bar sits above the content, not inside it.
   EXPECT_TRUE(w->menuBar()->isVisible());
   EXPECT_GE(w->centralWidget()->y(), w->menuBar()->height());
-  ASSERT_EQ(w->menuBar()->actions().size(), 2);
-  EXPECT_EQ(w->menuBar()->actions()[0]->text(), "&File");
-  EXPECT_EQ(w->menuBar()->actions()[1]->text(), "&Edit");
 }
 
 TEST_F(QtMainWindowTest, EveryControlShowsWhereAndAsItsListSays) {
@@ -138,6 +129,7 @@ TEST_F(QtMainWindowTest, EveryControlShowsWhereAndAsItsListSays) {
     }
     if (auto* label = qobject_cast<QLabel*>(w)) {
       EXPECT_EQ(label->text().toStdString(), c.caption);
+      EXPECT_TRUE(label->alignment().testFlag(Qt::AlignLeft));
     } else {
       auto* button = qobject_cast<QAbstractButton*>(w);
       ASSERT_NE(button, nullptr);
@@ -173,18 +165,6 @@ TEST_F(QtMainWindowTest, ScreenshotIsSavedForAPersonToLookAt) {
   const QPixmap shot = w->grab();
   EXPECT_EQ(shot.size() / shot.devicePixelRatio(), w->size());
   EXPECT_TRUE(shot.save("frmMain.png"));
-}
-
-TEST_F(QtMainWindowTest, LetterKeyWithAButtonFocusedAnswers) {
-  activate();
-  widget("cmdResponse", 3)->setFocus();
-  // Before the first Start the pitch class is C: "c" is right, Shift+C (C#) wrong.
-  QTest::sendKeyEvent(QTest::Click, widget("cmdResponse", 3), Qt::Key_C, QString("c"),
-                      Qt::NoModifier);
-  EXPECT_EQ(labelText("lblFeedback"), "Yep");
-  QTest::sendKeyEvent(QTest::Click, widget("cmdResponse", 3), Qt::Key_C, QString("C"),
-                      Qt::ShiftModifier);
-  EXPECT_EQ(labelText("lblFeedback"), "Nope");
 }
 
 TEST_F(QtMainWindowTest, ClicksReachTheWindowsHandlers) {

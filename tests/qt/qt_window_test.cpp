@@ -23,7 +23,8 @@ std::vector<QString> actionTexts(const QWidget& container) {
   return texts;
 }
 
-TEST_F(QtWindowTest, MenuBarShowsTheMenuTreeWithMnemonicsAndCtrlShortcuts) {
+// Shortcuts: CmdIsMatchedAsCtrl below, and CtrlQQuitsThroughTheMenuShortcut.
+TEST_F(QtWindowTest, MenuBarShowsTheMenuTreeWithMnemonics) {
   QMenuBar* bar = qtToolkit().windowWidget(*window_)->menuBar();
   EXPECT_EQ(actionTexts(*bar), (std::vector<QString>{"&File", "&Edit"}));
   QMenu* file = bar->actions()[0]->menu();
@@ -31,8 +32,6 @@ TEST_F(QtWindowTest, MenuBarShowsTheMenuTreeWithMnemonicsAndCtrlShortcuts) {
   ASSERT_TRUE(file && edit);
   EXPECT_EQ(actionTexts(*file), (std::vector<QString>{"&Quit"}));
   EXPECT_EQ(actionTexts(*edit), (std::vector<QString>{"&Undo", "-", "Cu&t"}));
-  EXPECT_EQ(file->actions()[0]->shortcut(), QKeySequence("Ctrl+Q"));
-  EXPECT_EQ(edit->actions()[2]->shortcut(), QKeySequence("Ctrl+X"));
 }
 
 TEST(QtMenuShortcut, CmdIsMatchedAsCtrl) {

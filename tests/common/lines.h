@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::e2e {
+namespace velmora::testing {
 
 // The lines of `text` without their newlines; a last line without one is marked.
 inline std::vector<std::string> linesOf(const std::string& text) {
@@ -17,4 +17,4 @@ inline std::vector<std::string> linesOf(const std::string& text) {
   return lines;
 }
 
-}  // namespace velmora::e2e
+}  // namespace velmora::testing
