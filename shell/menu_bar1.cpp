@@ -100,8 +100,6 @@ void releaseMenuBar1Instance() {
   MenuBar1::_implicitInstance.reset();
 }
 
-bool menuBar1InstanceExists() noexcept { return static_cast<bool>(MenuBar1::_implicitInstance); }
-
 namespace accessor {
 
 Ref<velmora::MenuBar1> MenuBar1() {

@@ -31,8 +31,6 @@ class MenuBar1 final : public platform::MenuBar {
 // Gives back the module's reference to the shared instance; the next accessor
 // call would build a new one. Part of the module release at shut-down.
 void releaseMenuBar1Instance();
-// Whether the shared instance exists, without creating it.
-bool menuBar1InstanceExists() noexcept;
 
 namespace accessor {
 // The shared instance, built on the first call; the caller owns the reference.

@@ -102,7 +102,7 @@ TEST(StartUp, RegistrationAloneCreatesNoObjectOfTheProgram) {
   EXPECT_EQ(platform::RuntimeAppObject(), nullptr);
   EXPECT_TRUE(platform::RuntimeWindows().empty());
   EXPECT_EQ(platform::RuntimeGetImplicitWindow(frmMain::kClassName), nullptr);
-  EXPECT_FALSE(menuBar1InstanceExists());
+  EXPECT_FALSE(static_cast<bool>(MenuBar1::_implicitInstance));
   for (const std::string& cls : kApplicationClasses) {
     EXPECT_NE(platform::RuntimeFindClass(cls), nullptr) << cls;
   }
@@ -176,7 +176,7 @@ TEST(StartUp, NilApplicationObjectIsReportedOnceAndSkipsTheEventLoop) {
   const int status =
       runProgram([&] { platform::headless::toolkit().script([&] { loopRan = true; }); },
                  [&] {
-                   menuBarBuilt = menuBar1InstanceExists();
+                   menuBarBuilt = static_cast<bool>(MenuBar1::_implicitInstance);
                    windowOpened = !platform::RuntimeWindows().empty();
                  });
   const std::vector<std::string> lines = linesOf(::testing::internal::GetCapturedStderr());
