@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -354,6 +356,48 @@ TEST(SoundFontLoad, NotesBeforeTheLoadAreDroppedButTheirInstrumentIsKept) {
   EXPECT_EQ(listen(early, 0.5), listen(late, 0.5)) << "the guitar chosen while loading was lost";
 }
 
+// "Start" pressed while the SoundFont loads: the guitar is chosen, the note
+// starts, and later it is released. The loader is held inside the load until
+// the note has been asked for, so the note-on meets the load under way.
+TEST(SoundFontLoad, ANoteAskedForDuringTheLoadSoundsOnceLoadedAndIsReleased) {
+  skipWithout(kTimGm);
+  constexpr int kNote = 67;
+  std::promise<void> loaderInside;
+  std::promise<void> noteAsked;
+  std::shared_future<void> asked = noteAsked.get_future().share();
+  FluidSynthOptions slow = inMemory({kTimGm});
+  slow.beforeSoundFont = [&loaderInside, asked] {
+    loaderInside.set_value();
+    // Until the note-on is under way, and a little longer, so that it has to wait.
+    asked.wait();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  };
+  FluidSynthSynth loading(slow);
+  const int channel = loading.openChannel("notPitches");
+  loaderInside.get_future().wait();
+  ASSERT_EQ(loading.soundFontState(), SoundFontState::Loading);
+  loading.programChange(channel, 25);
+  noteAsked.set_value();
+  loading.noteOn(channel, kNote, kVelocity);
+  EXPECT_EQ(loading.soundFontState(), SoundFontState::Loaded)
+      << "the note-on returned before the SoundFont was in";
+
+  FluidSynthSynth loaded(inMemory({kTimGm}));
+  ASSERT_EQ(loaded.waitForSoundFont(), SoundFontState::Loaded);
+  const int loadedChannel = loaded.openChannel("notPitches");
+  loaded.programChange(loadedChannel, 25);
+  loaded.noteOn(loadedChannel, kNote, kVelocity);
+
+  const std::vector<float> sounding = listen(loading, 0.5);
+  EXPECT_GT(rms(sounding), 1e-3) << "the note asked for during the load was not heard";
+  EXPECT_EQ(sounding, listen(loaded, 0.5)) << "not the same guitar note as after the load";
+  loading.noteOff(channel, kNote);
+  loaded.noteOff(loadedChannel, kNote);
+  const std::vector<float> released = listen(loading, 2.5);
+  EXPECT_EQ(released, listen(loaded, 2.5));
+  EXPECT_LT(peak(lastSeconds(released, 0.5)), kSilence) << "the note was never released";
+}
+
 TEST(SoundFontLoad, TheLastInstrumentChosenWhileTheLoaderWorksIsTheOneHeard) {
   const std::string soundFont = fs::exists(kFluidR3) ? kFluidR3 : kTimGm;
   skipWithout(soundFont);
@@ -385,7 +429,6 @@ TEST(SoundFontLoad, DestroyingTheSynthWhileItLoadsIsSafe) {
     FluidSynthSynth synth(inMemory({soundFont}));
     const int channel = synth.openChannel("notPitches");
     synth.programChange(channel, 25);
-    synth.noteOn(channel, 67, kVelocity);
   }
   FluidSynthSynth neverStarted(inMemory({soundFont}, /*loadOnStart=*/false));
   EXPECT_EQ(neverStarted.waitForSoundFont(), SoundFontState::Waiting);

@@ -192,6 +192,7 @@ void FluidSynthSynth::openAudio() {
 }
 
 void FluidSynthSynth::loadSoundFont() {
+  if (options_.beforeSoundFont) options_.beforeSoundFont();
   SoundFontState outcome = SoundFontState::Missing;
   std::string damaged;  // the first candidate that exists but would not load
   std::string used;
@@ -324,8 +325,15 @@ void FluidSynthSynth::programChange(int channel, int program) {
   if (loaded_) selectProgram(channel, program);
 }
 
+bool FluidSynthSynth::awaitLoad() {
+  if (loaded_) return true;
+  std::unique_lock lock(mutex_);
+  stateChanged_.wait(lock, [this] { return loaded_ || state_ != SoundFontState::Loading; });
+  return loaded_;
+}
+
 void FluidSynthSynth::noteOn(int channel, int note, int velocity) {
-  if (!loaded_ || channel < 0 || channel >= kChannelCount || !validMidiValue(note)) return;
+  if (channel < 0 || channel >= kChannelCount || !validMidiValue(note) || !awaitLoad()) return;
   {
     std::lock_guard lock(mutex_);
     if (!opened_[channel]) return;
@@ -335,7 +343,7 @@ void FluidSynthSynth::noteOn(int channel, int note, int velocity) {
 }
 
 void FluidSynthSynth::noteOff(int channel, int note) {
-  if (!loaded_ || channel < 0 || channel >= kChannelCount || !validMidiValue(note)) return;
+  if (channel < 0 || channel >= kChannelCount || !validMidiValue(note) || !awaitLoad()) return;
   {
     std::lock_guard lock(mutex_);
     if (!opened_[channel]) return;

@@ -22,14 +22,18 @@
 // install, then stays silent. FluidSynth's and ALSA's own log output is switched
 // off so that line is the only one.
 //
-// Notes sent before the SoundFont is in place are dropped (their note-offs are
-// harmless); instrument choices made meanwhile are kept and applied once it is.
-// No call waits for the loader, except the destructor.
+// A note asked for while the loader works waits for it (tens of milliseconds,
+// and only the first notes after start-up can meet it), so a "Start" pressed the
+// moment the window shows is heard, and heard for its whole length: the caller
+// times the note from when the call returns. Instrument choices made meanwhile
+// are kept and applied before any waiting note sounds. Notes asked for before
+// loading starts, or after it failed, are dropped.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -63,6 +67,9 @@ struct FluidSynthOptions {
   double sampleRateHz = 48000.0;
   // The library dlopen is given.
   std::string library = kFluidSynthLibrary;
+  // Runs on the loader thread just before the SoundFont is read (tests use it to
+  // make the load slow).
+  std::function<void()> beforeSoundFont;
 };
 
 // The audio settings in force. The driver is empty when no device was opened.
@@ -113,7 +120,7 @@ class FluidSynthSynth final : public Synth {
   void startLoading();
   SoundFontState soundFontState() const;
   // Blocks until the loader has finished (or was never started) and gives its
-  // outcome. For tests and benchmarks: the program itself never waits.
+  // outcome. For tests and benchmarks: the program waits only through a note.
   SoundFontState waitForSoundFont();
   // Render-to-memory mode only: the next left.size() frames of sound (both spans
   // the same size), silence until the synthesiser exists. False when an audio
@@ -136,6 +143,8 @@ class FluidSynthSynth final : public Synth {
   // calls it before loaded_ is set; after that, callers hold mutex_.
   void selectProgram(int channel, int program);
   void setState(SoundFontState state);
+  // Whether notes sound; while the loader works, waits for its outcome first.
+  bool awaitLoad();
 
   static constexpr int kChannelCount = 16;
   static constexpr int kDrumChannel = 9;
