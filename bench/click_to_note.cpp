@@ -178,9 +178,10 @@ class Probe {
                 programMs, programLargest);
     std::printf("  program, taken by the synthesiser:  median %.3f ms\n", median(takenMs_));
     std::printf("  bare QPushButton, to its signal:    median %.3f ms\n", bareMs);
-    std::printf("  first click, while the SoundFont loads: taken after %.3f ms (%.3f ms waiting"
-                " for the load), SoundFont then %s\n",
-                firstClickMs_, firstClickWaited_, stateName(firstClickState_));
+    std::printf(
+        "  first click, while the SoundFont loads: taken after %.3f ms (%.3f ms waiting"
+        " for the load), SoundFont then %s\n",
+        firstClickMs_, firstClickWaited_, stateName(firstClickState_));
     std::printf("  peak memory after the drill note and a melody: %.1f MB\n", peakMb_);
     std::printf("result: click_soundfont %s\n", state_ == SoundFontState::Loaded ? "loaded" : "no");
     std::printf("result: click_count %zu\n", programMs_.size());

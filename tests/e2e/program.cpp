@@ -98,13 +98,15 @@ void ProgramTest::SetUp() {
 
 void ProgramTest::TearDown() { endStudio(); }
 
-int ProgramTest::runProgram(std::function<void()> script) {
-  studio().onLoopStarted = [script = std::move(script)] {
-    QTimer::singleShot(0, [script] {
-      waitFor([] {
-        const SoundFontState state = studio().fluid->soundFontState();
-        return state != SoundFontState::Waiting && state != SoundFontState::Loading;
-      });
+int ProgramTest::runProgram(std::function<void()> script, ScriptStart start) {
+  studio().onLoopStarted = [script = std::move(script), start] {
+    QTimer::singleShot(0, [script, start] {
+      if (start == ScriptStart::AfterTheLoad) {
+        waitFor([] {
+          const SoundFontState state = studio().fluid->soundFontState();
+          return state != SoundFontState::Waiting && state != SoundFontState::Loading;
+        });
+      }
       script();
       if (::testing::Test::HasFatalFailure()) platform::RuntimeQuit();
     });

@@ -31,10 +31,12 @@ class ProgramTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  enum class ScriptStart { AfterTheLoad, AtOnce };
   // Runs the program to its end and returns percentMain's status. `script` runs
-  // inside the event loop once the SoundFont load has ended (either way); if it
-  // returns with a fatal failure the program is asked to quit.
-  int runProgram(std::function<void()> script);
+  // inside the event loop, once the SoundFont load has ended (either way) or, with
+  // AtOnce, on the loop's first pass; if it returns with a fatal failure the
+  // program is asked to quit.
+  int runProgram(std::function<void()> script, ScriptStart start = ScriptStart::AfterTheLoad);
 
  public:
   // For scripts.

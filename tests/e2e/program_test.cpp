@@ -8,6 +8,10 @@
 #include <QPointer>
 #include <QTest>
 #include <QWindow>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include "platform/run.h"
 
@@ -100,6 +104,48 @@ TEST_F(ProgramTest, DrillTurnAndMelodySoundInOrderAndQuitExitsWithZero) {
   }
   ASSERT_FALSE(calls().empty());
   EXPECT_EQ(calls().back().kind, SynthCall::Kind::AllNotesOff) << "shut-down releases last";
+  expectSilenceAfterwards();
+}
+
+// "Start" pressed while the SoundFont is still loading. The loader is held just
+// before the SoundFont until the press is on its way, so the press meets the
+// load under way whatever the machine's speed.
+TEST_F(ProgramTest, StartPressedWhileTheSoundFontLoadsIsHeardAndReleased) {
+  std::atomic<bool> loaderInside{false};
+  std::promise<void> pressing;
+  std::shared_future<void> pressed = pressing.get_future().share();
+  studio().options.beforeSoundFont = [&loaderInside, pressed] {
+    loaderInside = true;
+    pressed.wait();
+    // A little longer, so that the press reaches the synthesiser before the load ends.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  };
+  int note = -1;
+  const int status = runProgram(
+      [&] {
+        ASSERT_TRUE(waitFor([&] { return loaderInside.load(); }));
+        ASSERT_EQ(studio().fluid->soundFontState(), SoundFontState::Loading);
+        const size_t mark = calls().size();
+        pressing.set_value();
+        click("cmdGo");
+        EXPECT_EQ(shown("cmdGo"), "Repeat");
+        EXPECT_EQ(studio().fluid->soundFontState(), SoundFontState::Loaded)
+            << "the press was taken before the SoundFont was in";
+        const int on =
+            waitForCall(mark, [](const SynthCall& c) { return isNoteOn(c, "notPitches"); });
+        ASSERT_GE(on, 0) << "Start sent no note";
+        note = calls()[on].note;
+        EXPECT_TRUE(waitFor([] { return studio().speaker.loudestRms() > kHeardRms; }))
+            << "the note was not heard";
+        EXPECT_GE(
+            waitForCall(on + 1,
+                        [note](const SynthCall& c) { return isRelease(c, "notPitches", note); }),
+            0)
+            << "the note was never released";
+        chooseQuit();
+      },
+      ScriptStart::AtOnce);
+  EXPECT_EQ(status, platform::kExitOk);
   expectSilenceAfterwards();
 }
 
