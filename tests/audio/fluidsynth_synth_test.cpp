@@ -2,7 +2,6 @@
 #include "platform/backends/fluidsynth/fluidsynth_synth.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "pitch.h"
+#include "tests/common/temp_dir.h"
 
 namespace {
 
@@ -73,22 +73,15 @@ void skipWithout(const std::string& soundFont) {
 // A directory of files made for one test, removed afterwards.
 class TempDir {
  public:
-  TempDir() : path_(fs::temp_directory_path() / ("velmora-audio-" + std::to_string(::getpid()))) {
-    fs::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
   std::string file(const std::string& name, const std::string& bytes) const {
-    const fs::path path = path_ / name;
+    const fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path.string();
   }
-  std::string absent(const std::string& name) const { return (path_ / name).string(); }
+  std::string absent(const std::string& name) const { return (dir_ / name).string(); }
 
  private:
-  fs::path path_;
+  velmora::testing::TempDir dir_{"velmora-audio"};
 };
 
 std::string firstBytes(const std::string& path, size_t count) {
