@@ -2,7 +2,6 @@
 #include "platform/backends/fluidsynth/fluidsynth_synth.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "pitch.h"
+#include "tests/common/temp_dir.h"
 
 namespace {
 
@@ -68,29 +68,22 @@ std::span<const float> lastSeconds(const std::vector<float>& samples, double sec
 
 int lineCount(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
 
-void skipWithout(const std::string& soundFont) {
-  if (!fs::exists(soundFont)) GTEST_SKIP() << soundFont << " is not installed";
-}
+// Tests skip without their SoundFont, each in its own body: GTEST_SKIP returns
+// only from the function it is written in.
+bool missing(const std::string& soundFont) { return !fs::exists(soundFont); }
 
 // A directory of files made for one test, removed afterwards.
 class TempDir {
  public:
-  TempDir() : path_(fs::temp_directory_path() / ("velmora-audio-" + std::to_string(::getpid()))) {
-    fs::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
   std::string file(const std::string& name, const std::string& bytes) const {
-    const fs::path path = path_ / name;
+    const fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path.string();
   }
-  std::string absent(const std::string& name) const { return (path_ / name).string(); }
+  std::string absent(const std::string& name) const { return (dir_ / name).string(); }
 
  private:
-  fs::path path_;
+  velmora::testing::TempDir dir_{"velmora-audio"};
 };
 
 std::string firstBytes(const std::string& path, size_t count) {
@@ -118,7 +111,7 @@ class NotePitch : public testing::TestWithParam<PitchCase> {};
 
 TEST_P(NotePitch, SoundsWithinFifteenCentsOfEqualTemperament) {
   const PitchCase& c = GetParam();
-  skipWithout(c.soundFont);
+  if (missing(c.soundFont)) GTEST_SKIP() << c.soundFont << " is not installed";
   FluidSynthSynth synth(inMemory({c.soundFont}));
   ASSERT_EQ(synth.waitForSoundFont(), SoundFontState::Loaded);
   const int channel = synth.openChannel("notPitches");
@@ -158,7 +151,7 @@ class NoteRelease : public testing::TestWithParam<ReleaseCase> {};
 
 TEST_P(NoteRelease, DecidesWhetherTheNoteIsStillHeardTwoSecondsLater) {
   const ReleaseCase& c = GetParam();
-  skipWithout(kTimGm);
+  if (missing(kTimGm)) GTEST_SKIP() << kTimGm << " is not installed";
   FluidSynthSynth synth(inMemory({kTimGm}));
   ASSERT_EQ(synth.waitForSoundFont(), SoundFontState::Loaded);
   const int channel = synth.openChannel("notPitches");
@@ -197,7 +190,7 @@ TEST(Channels, AreHandedOutInOrderSkippingTheDrumChannelUntilNoneIsLeft) {
 }
 
 TEST(Channels, EachPlayerKeepsItsOwnInstrument) {
-  skipWithout(kTimGm);
+  if (missing(kTimGm)) GTEST_SKIP() << kTimGm << " is not installed";
   FluidSynthSynth together(inMemory({kTimGm}));
   FluidSynthSynth pianoAlone(inMemory({kTimGm}));
   ASSERT_EQ(together.waitForSoundFont(), SoundFontState::Loaded);
@@ -223,6 +216,7 @@ struct LoadCase {
   SoundFontState state;
   std::vector<std::string> lineMentions;  // empty: nothing on stderr
   bool sounds;
+  bool usesTimGm = true;  // false: runs without any SoundFont installed
 };
 
 void PrintTo(const LoadCase& c, std::ostream* out) { *out << c.name; }
@@ -231,7 +225,7 @@ class SoundFontLoad : public testing::TestWithParam<LoadCase> {};
 
 TEST_P(SoundFontLoad, ReportsInOneLineAndSoundsOnlyWhenLoaded) {
   const LoadCase& c = GetParam();
-  skipWithout(kTimGm);
+  if (c.usesTimGm && missing(kTimGm)) GTEST_SKIP() << kTimGm << " is not installed";
   TempDir dir;
   const std::vector<std::string> candidates = c.candidates(dir);
 
@@ -291,19 +285,22 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const TempDir& d) { return std::vector<std::string>{d.absent("gm.sf2")}; },
                  SoundFontState::Missing,
                  {"no General MIDI SoundFont", "gm.sf2", "fluid-soundfont-gm"},
-                 false},
+                 false,
+                 /*usesTimGm=*/false},
         LoadCase{"Empty",
                  [](const TempDir& d) { return std::vector<std::string>{d.file("gm.sf2", "")}; },
                  SoundFontState::Damaged,
                  {"gm.sf2", "damaged", "reinstall fluid-soundfont-gm"},
-                 false},
+                 false,
+                 /*usesTimGm=*/false},
         LoadCase{"Garbage",
                  [](const TempDir& d) {
                    return std::vector<std::string>{d.file("gm.sf2", garbage(65536))};
                  },
                  SoundFontState::Damaged,
                  {"gm.sf2", "damaged"},
-                 false},
+                 false,
+                 /*usesTimGm=*/false},
         LoadCase{"TruncatedInItsSamples",
                  [](const TempDir& d) {
                    return std::vector<std::string>{
@@ -318,7 +315,8 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  SoundFontState::Damaged,
                  {"gm.sf2", "damaged"},
-                 false},
+                 false,
+                 /*usesTimGm=*/false},
         LoadCase{"DamagedThenInstalled",
                  [](const TempDir& d) {
                    return std::vector<std::string>{d.file("gm.sf2", garbage(4096)), kTimGm};
@@ -336,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<LoadCase>& info) { return info.param.name; });
 
 TEST(SoundFontLoad, NotesBeforeTheLoadAreDroppedButTheirInstrumentIsKept) {
-  skipWithout(kTimGm);
+  if (missing(kTimGm)) GTEST_SKIP() << kTimGm << " is not installed";
   FluidSynthSynth early(inMemory({kTimGm}, /*loadOnStart=*/false));
   const int channel = early.openChannel("notPitches");
   early.programChange(channel, 25);
@@ -400,7 +398,7 @@ TEST(SoundFontLoad, ANoteAskedForDuringTheLoadSoundsOnceLoadedAndIsReleased) {
 
 TEST(SoundFontLoad, TheLastInstrumentChosenWhileTheLoaderWorksIsTheOneHeard) {
   const std::string soundFont = fs::exists(kFluidR3) ? kFluidR3 : kTimGm;
-  skipWithout(soundFont);
+  if (missing(soundFont)) GTEST_SKIP() << soundFont << " is not installed";
   FluidSynthSynth busy(inMemory({soundFont}));
   const int channel = busy.openChannel("notPitches");
   // Changes race the loader's passes over the kept instruments.
@@ -424,7 +422,7 @@ TEST(SoundFontLoad, TheLastInstrumentChosenWhileTheLoaderWorksIsTheOneHeard) {
 
 TEST(SoundFontLoad, DestroyingTheSynthWhileItLoadsIsSafe) {
   const std::string soundFont = fs::exists(kFluidR3) ? kFluidR3 : kTimGm;
-  skipWithout(soundFont);
+  if (missing(soundFont)) GTEST_SKIP() << soundFont << " is not installed";
   for (int round = 0; round < 3; ++round) {
     FluidSynthSynth synth(inMemory({soundFont}));
     const int channel = synth.openChannel("notPitches");

@@ -2,8 +2,6 @@
 // or damaged, an exception in a handler, quitting (by menu or signal) while
 // notes sound, and storms of keys and clicks. Each ends without a crash, hang
 // or leak, says at most one line on stderr, and leaves no note sounding.
-#include <unistd.h>
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
@@ -16,6 +14,7 @@
 #include "platform/run.h"
 #include "program.h"
 #include "tests/common/lines.h"
+#include "tests/common/temp_dir.h"
 
 namespace velmora::e2e {
 namespace {
@@ -42,22 +41,6 @@ int revealedPitchClass() {
   return 0;
 }
 
-// A directory for one test's files.
-class ScratchDir {
- public:
-  ScratchDir() : path_(fs::temp_directory_path() / ("velmora-e2e-" + std::to_string(::getpid()))) {
-    fs::create_directories(path_);
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
 // ---------------------------------------------------------------------------
 // The SoundFont: the program runs on in silence and says once what to do.
 
@@ -74,7 +57,7 @@ class SoundFontFaults : public ProgramTest, public ::testing::WithParamInterface
 
 TEST_P(SoundFontFaults, DrillRunsSilentlyAfterOneLineOnStderr) {
   const SoundFontFault& fault = GetParam();
-  ScratchDir dir;
+  const velmora::testing::TempDir dir("velmora-e2e");
   studio().options.soundFonts = {fault.make(dir.path())};
 
   ::testing::internal::CaptureStderr();
@@ -127,6 +110,7 @@ void throwingHandler(platform::Object&) {
 }
 
 TEST_F(ProgramTest, ExceptionInAnActionHandlerIsReportedOnceAndShutDownReleasesTheNotes) {
+  gThrowingHandlerRuns = 0;
   ::testing::internal::CaptureStderr();
   const int status = runProgram([] {
     click("cmdGo");

@@ -1,7 +1,5 @@
 #include "program.h"
 
-#include <unistd.h>
-
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -84,19 +82,15 @@ class HangGuard {
 
 void ProgramTest::SetUp() {
   if (!std::filesystem::exists(kTimGm)) GTEST_SKIP() << kTimGm << " is not installed";
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  // Qt warns on stderr when it has no runtime directory; the tests read stderr.
-  if (!std::getenv("XDG_RUNTIME_DIR")) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("velmora-e2e-runtime-" + std::to_string(::getuid()));
-    std::filesystem::create_directories(dir);
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-  }
+  // The tests read stderr: nothing of the person's desktop may add to it.
+  offscreen_.emplace();
   newStudio();
 }
 
-void ProgramTest::TearDown() { endStudio(); }
+void ProgramTest::TearDown() {
+  endStudio();
+  offscreen_.reset();
+}
 
 int ProgramTest::runProgram(std::function<void()> script, ScriptStart start) {
   studio().onLoopStarted = [script = std::move(script), start] {

@@ -8,11 +8,13 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/controls.h"
 #include "sound_tap.h"
+#include "tests/common/offscreen_qt.h"
 #include "tests/common/pitch_classes.h"
 
 namespace velmora::e2e {
@@ -66,6 +68,9 @@ class ProgramTest : public ::testing::Test {
 
   // After the run: nothing is heard once the released notes have died away.
   void expectSilenceAfterwards();
+
+ private:
+  std::optional<velmora::testing::OffscreenQt> offscreen_;
 };
 
 }  // namespace velmora::e2e

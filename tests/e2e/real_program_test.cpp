@@ -1,8 +1,8 @@
 // The built velmora executable as a person starts it, in a child process:
 // without a display, without an audio device, and ended by SIGINT or SIGTERM.
-// The audio device is taken away through the environment (PulseAudio's server
-// and ALSA's configuration point at nothing), so these runs are the same on a
-// machine with a sound card.
+// The display and the audio device are taken away through the environment (no
+// DISPLAY; PulseAudio's server and ALSA's configuration point at nothing), so
+// these runs are the same on a machine with a desktop session and a sound card.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -20,15 +20,17 @@
 #include <vector>
 
 #include "tests/common/lines.h"
+#include "tests/common/offscreen_qt.h"
+#include "tests/common/temp_dir.h"
 
 extern char** environ;
 
 namespace velmora::e2e {
 namespace {
 
+using velmora::testing::EnvSetting;
 using velmora::testing::linesOf;
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kProgram = VELMORA_PROGRAM;
@@ -41,22 +43,20 @@ const char* const kNoAudioLine =
     "velmora: no audio output device could be opened (tried PulseAudio and ALSA); running "
     "without sound; install and start pipewire-pulse or pulseaudio";
 
-// This process's environment, without `unset`, with `set` added.
-std::vector<std::string> environmentWith(const std::vector<std::string>& unset,
-                                         const std::vector<std::string>& set) {
+// This process's environment with `settings` applied.
+std::vector<std::string> environmentWith(const std::vector<EnvSetting>& settings) {
   std::vector<std::string> env;
   for (char** entry = environ; *entry; ++entry) {
     const std::string_view text(*entry);
     const std::string_view name = text.substr(0, text.find('='));
-    const auto named = [&](const std::string& v) {
-      return v == name || v.substr(0, v.find('=')) == name;
-    };
-    if (std::none_of(unset.begin(), unset.end(), named) &&
-        std::none_of(set.begin(), set.end(), named)) {
+    if (std::none_of(settings.begin(), settings.end(),
+                     [&](const EnvSetting& setting) { return setting.name == name; })) {
       env.emplace_back(text);
     }
   }
-  env.insert(env.end(), set.begin(), set.end());
+  for (const EnvSetting& setting : settings) {
+    if (setting.value) env.push_back(setting.name + "=" + *setting.value);
+  }
   return env;
 }
 
@@ -150,31 +150,34 @@ class Child {
   std::string said_;
 };
 
-// Qt's offscreen platform, a private runtime directory, and no audio device.
+// The person's environment without what a desktop session adds (display, Qt
+// settings, home directory): a private empty directory stands in for the home.
 class RealProgram : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("velmora-process-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-    fs::permissions(dir_, fs::perms::owner_all);
-    std::ofstream(dir_ / "no-devices.conf");  // an ALSA configuration with no device
+  RealProgram() : home_("velmora-process") {
+    std::ofstream(home_ / "no-devices.conf");  // an ALSA configuration with no device
   }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
+  // Without any display at all.
+  std::vector<std::string> withoutADisplay() const {
+    std::vector<EnvSetting> settings = velmora::testing::offscreenQtSettings(home_.path());
+    std::erase_if(settings, [](const EnvSetting& s) { return s.name == "QT_QPA_PLATFORM"; });
+    settings.push_back({"QT_QPA_PLATFORM", std::nullopt});
+    return environmentWith(settings);
   }
+  // Qt's offscreen platform, and no audio device.
   std::vector<std::string> offscreenWithoutAudio() const {
-    return environmentWith({"DISPLAY", "WAYLAND_DISPLAY"},
-                           {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + dir_.string(),
-                            "PULSE_SERVER=unix:" + (dir_ / "no-pulse").string(),
-                            "ALSA_CONFIG_PATH=" + (dir_ / "no-devices.conf").string()});
+    std::vector<EnvSetting> settings = velmora::testing::offscreenQtSettings(home_.path());
+    settings.push_back({"PULSE_SERVER", "unix:" + (home_ / "no-pulse").string()});
+    settings.push_back({"ALSA_CONFIG_PATH", (home_ / "no-devices.conf").string()});
+    return environmentWith(settings);
   }
 
-  fs::path dir_;
+ private:
+  velmora::testing::TempDir home_;
 };
 
 TEST_F(RealProgram, WithoutADisplayItSaysSoInOneLineAndExitsWithTwo) {
-  Child program(environmentWith({"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, {}));
+  Child program(withoutADisplay());
   EXPECT_EQ(program.waitForEnd(kEndBound), "exit 2");
   const std::vector<std::string> said = linesOf(program.said());
   ASSERT_EQ(said.size(), 1u) << program.said();

@@ -1,12 +1,10 @@
 // The event loop: timers on their grid, exceptions carried out of Qt's dispatch,
-// starting without a display, and random seeds.
+// and random seeds.
 #include <QTest>
 #include <QTimer>
-#include <cstdlib>
 
 #include "platform/random.h"
 #include "platform/run.h"
-#include "platform/toolkit.h"
 #include "test_window.h"
 
 namespace velmora::test {
@@ -93,41 +91,6 @@ TEST_F(QtWindowTest, TwoRandomObjectsMadeTogetherDrawDifferentNumbers) {
     drawsB.push_back(b->InRange(0, 1 << 30));
   }
   EXPECT_NE(drawsA, drawsB);
-}
-
-// Without a display the toolkit says so in one line and does not start Qt (the
-// program's exit status for it: tests/e2e/real_program_test.cpp).
-TEST(QtToolkitStart, WithoutADisplayItPrintsOneLineAndRefusesToStart) {
-  const struct {
-    const char* display;  // nullptr: unset
-    const char* platform;
-    const char* says;
-  } cases[] = {
-      {nullptr, nullptr, "neither DISPLAY nor WAYLAND_DISPLAY is set"},
-      {":97", nullptr, "':97' does not answer"},
-      {nullptr, "xcb", "DISPLAY is not set"},
-  };
-  unsetenv("WAYLAND_DISPLAY");
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.says);
-    if (c.display)
-      setenv("DISPLAY", c.display, 1);
-    else
-      unsetenv("DISPLAY");
-    if (c.platform)
-      setenv("QT_QPA_PLATFORM", c.platform, 1);
-    else
-      unsetenv("QT_QPA_PLATFORM");
-    std::unique_ptr<Toolkit> toolkit = makeToolkit();
-    testing::internal::CaptureStderr();
-    const bool started = toolkit->start();
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(started);
-    EXPECT_TRUE(said.starts_with("velmora: cannot open a display: ")) << said;
-    EXPECT_NE(said.find(c.says), std::string::npos) << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_TRUE(said.ends_with('\n'));
-  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The program's own window on Qt: its 49 controls where their lists put them,
 // and a few clicks through Qt reaching the window's handlers. Saves a
-// screenshot (frmMain.png in the working directory) for a person to look at.
+// screenshot (frmMain.png next to the test executable) for a person to look at.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QSaveFile>
 #include <QTest>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -19,6 +19,7 @@
 #include "platform/run.h"
 #include "platform/toolkit.h"
 #include "tests/app/app_startup.h"
+#include "tests/common/offscreen_qt.h"
 #include "tests/common/pitch_classes.h"
 
 namespace velmora::test {
@@ -69,7 +70,7 @@ std::vector<Expected> visibleControls() {
 class QtMainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    offscreen_.emplace();
     app_.emplace();
     window_ = app_->window();
     ASSERT_TRUE(window_);
@@ -77,6 +78,7 @@ class QtMainWindowTest : public ::testing::Test {
   void TearDown() override {
     window_ = nullptr;
     app_.reset();
+    offscreen_.reset();
   }
 
   qt::QtToolkit& qtToolkit() { return dynamic_cast<qt::QtToolkit&>(toolkit()); }
@@ -88,6 +90,7 @@ class QtMainWindowTest : public ::testing::Test {
   }
   QString labelText(const std::string& name) { return qobject_cast<QLabel*>(widget(name))->text(); }
 
+  std::optional<velmora::testing::OffscreenQt> offscreen_;
   std::optional<velmora::testing::AppSession> app_;
   Ref<frmMain> window_;
 };
@@ -160,11 +163,17 @@ TEST_F(QtMainWindowTest, FocusChainFollowsTabIndex) {
   }
 }
 
+// Next to the test executable, whatever the working directory; written under
+// another name and renamed, so two runs at once never leave half a file.
 TEST_F(QtMainWindowTest, ScreenshotIsSavedForAPersonToLookAt) {
   QMainWindow* w = mainWidget();
   const QPixmap shot = w->grab();
   EXPECT_EQ(shot.size() / shot.devicePixelRatio(), w->size());
-  EXPECT_TRUE(shot.save("frmMain.png"));
+  QSaveFile file(QCoreApplication::applicationDirPath() + "/frmMain.png");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << file.errorString().toStdString();
+  EXPECT_TRUE(shot.save(&file, "PNG"));
+  EXPECT_TRUE(file.commit()) << file.errorString().toStdString();
+  RecordProperty("screenshot", file.fileName().toStdString());
 }
 
 TEST_F(QtMainWindowTest, ClicksReachTheWindowsHandlers) {

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
-#include <cstdlib>
 
 #include "platform/menu.h"
 #include "platform/property_list.h"
@@ -148,7 +147,7 @@ std::function<void(Object&)>& afterHandler() {
 }
 
 void QtWindowTest::SetUp() {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  offscreen_.emplace();
   heard().clear();
   afterHandler() = nullptr;
   RuntimeInit();
@@ -161,6 +160,7 @@ void QtWindowTest::TearDown() {
   afterHandler() = nullptr;
   window_ = nullptr;
   RuntimeExit();
+  offscreen_.reset();
 }
 
 qt::QtToolkit& QtWindowTest::qtToolkit() { return dynamic_cast<qt::QtToolkit&>(toolkit()); }

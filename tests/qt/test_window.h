@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "platform/controls.h"
 #include "platform/timer.h"
 #include "platform/window.h"
+#include "tests/common/offscreen_qt.h"
 
 namespace velmora::test {
 
@@ -33,7 +35,8 @@ std::vector<std::string>& heard();
 // window for KeyDown); a test may act there (stop a timer, quit, throw).
 std::function<void(platform::Object& raiser)>& afterHandler();
 
-// Starts the framework on Qt and opens a TestWindow; shuts down afterwards.
+// Starts the framework on Qt's offscreen platform and opens a TestWindow; shuts
+// down afterwards and puts the environment back.
 class QtWindowTest : public ::testing::Test {
  public:
   void SetUp() override;
@@ -52,6 +55,9 @@ class QtWindowTest : public ::testing::Test {
   void activate();
 
   platform::Ref<platform::Window> window_;
+
+ private:
+  std::optional<velmora::testing::OffscreenQt> offscreen_;
 };
 
 }  // namespace velmora::test

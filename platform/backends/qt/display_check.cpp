@@ -20,7 +20,10 @@ std::string env(const char* name) {
 std::optional<std::string> xProblem() {
   const std::string display = env("DISPLAY");
   if (display.empty()) return "DISPLAY is not set";
-  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  // Asked for the screen number, xcb also checks that the server has that screen
+  // (Qt asks for it too, and aborts without it).
+  int screen = 0;
+  xcb_connection_t* connection = xcb_connect(nullptr, &screen);
   const int error = xcb_connection_has_error(connection);
   xcb_disconnect(connection);  // frees the connection also when it failed
   switch (error) {
@@ -70,35 +73,35 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 
 }  // namespace
 
-std::optional<std::string> displayProblem() {
+DisplayChoice chooseDisplay() {
+  const auto reached = [](std::string platform) { return DisplayChoice{std::move(platform), {}}; };
+  const auto unreachable = [](std::string why) { return DisplayChoice{"", std::move(why)}; };
+
   const std::string requested = env("QT_QPA_PLATFORM");
   if (!requested.empty()) {
     // Qt tries the entries of a ';' list in order and takes the first that starts.
     std::optional<std::string> first;
     for (std::string_view entry : split(requested, ';')) {
       std::optional<std::string> problem = platformProblem(entry);
-      if (!problem) return std::nullopt;
+      if (!problem) return reached("");
       if (!first) first = std::move(problem);
     }
-    return first ? first : std::optional<std::string>("QT_QPA_PLATFORM is empty");
+    return unreachable(first ? *first : "QT_QPA_PLATFORM is empty");
   }
 
   // No platform requested: Qt would pick X (or Wayland in some Wayland sessions)
-  // and abort when it cannot connect. Choose one that works and say so to Qt.
+  // and abort when it cannot connect. Choose one that works.
   const std::optional<std::string> x = xProblem();
   const std::optional<std::string> wayland = waylandProblem();
   if (x && wayland) {
     if (env("DISPLAY").empty() && env("WAYLAND_DISPLAY").empty()) {
-      return std::string("neither DISPLAY nor WAYLAND_DISPLAY is set");
+      return unreachable("neither DISPLAY nor WAYLAND_DISPLAY is set");
     }
-    return env("DISPLAY").empty() ? *wayland : *x;
+    return unreachable(env("DISPLAY").empty() ? *wayland : *x);
   }
-  if (!x && wayland) {
-    setenv("QT_QPA_PLATFORM", "xcb", 0);
-  } else if (x && !wayland) {
-    setenv("QT_QPA_PLATFORM", "wayland", 0);
-  }
-  return std::nullopt;
+  if (!x && wayland) return reached("xcb");
+  if (x && !wayland) return reached("wayland");
+  return reached("");
 }
 
 }  // namespace platform::qt

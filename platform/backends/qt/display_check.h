@@ -7,9 +7,17 @@
 
 namespace platform::qt {
 
-// Nothing when a display can be reached (or QT_QPA_PLATFORM names a platform
-// that needs none, such as offscreen); otherwise the reason, in words for the
-// person who started the program.
-std::optional<std::string> displayProblem();
+struct DisplayChoice {
+  // The platform plugin to start Qt with; empty: Qt's own choice, or the one
+  // QT_QPA_PLATFORM names.
+  std::string platform;
+  // Set when no display can be reached: the reason, in words for the person who
+  // started the program.
+  std::optional<std::string> problem;
+};
+
+// Reads DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM and connects to the X
+// display to see that it answers. Changes nothing in the process's environment.
+DisplayChoice chooseDisplay();
 
 }  // namespace platform::qt

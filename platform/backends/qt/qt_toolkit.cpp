@@ -69,12 +69,22 @@ QtToolkit::~QtToolkit() {
 
 bool QtToolkit::start() {
   if (app_) return true;
-  if (std::optional<std::string> problem = displayProblem()) {
+  const DisplayChoice display = chooseDisplay();
+  if (display.problem) {
     std::fprintf(stderr, "velmora: cannot open a display: %s; run it in a desktop session\n",
-                 problem->c_str());
+                 display.problem->c_str());
     return false;
   }
-  app_ = std::make_unique<QtApplication>(argc_, argv_, *this);
+  // The platform chosen reaches Qt as its option, not through QT_QPA_PLATFORM:
+  // the process's environment stays as the person set it.
+  arguments_ = {"velmora"};
+  if (!display.platform.empty())
+    arguments_.insert(arguments_.end(), {"-platform", display.platform});
+  argv_.clear();
+  for (std::string& argument : arguments_) argv_.push_back(argument.data());
+  argv_.push_back(nullptr);
+  argc_ = static_cast<int>(arguments_.size());
+  app_ = std::make_unique<QtApplication>(argc_, argv_.data(), *this);
   // The framework decides when the program ends (closing the last window quits
   // through the core), not Qt.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -17,6 +17,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -108,10 +109,11 @@ class QtToolkit final : public Toolkit {
   bool keyPressed(QWidget* receiver, QKeyEvent& event);
   void timerDue(Timer* timer);
 
-  // QApplication keeps a reference to argc and the argv array for its life.
-  int argc_ = 1;
-  char programName_[8] = "velmora";
-  char* argv_[2] = {programName_, nullptr};
+  // QApplication keeps a reference to argc and the argv array for its life (and
+  // takes out of them the options it reads).
+  std::vector<std::string> arguments_;
+  std::vector<char*> argv_;
+  int argc_ = 0;
   std::unique_ptr<QtApplication> app_;
   // SIGINT and SIGTERM quit through the framework while the application exists.
   std::unique_ptr<QuitOnSignals> quitOnSignals_;
