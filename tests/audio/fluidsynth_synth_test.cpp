@@ -182,6 +182,24 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------
 // Channels.
 
+// A new synthesiser starts from silence: FluidSynth leaves its effects' memory
+// as the allocator handed it over, which now and then is heard as a click or a
+// burst of noise (even inf) at the first sound. About one synthesiser in 300
+// showed it, so 2000 in a row all but certainly show a missing reset.
+TEST(Synthesiser, EveryNewOneStartsSilent) {
+  constexpr int kSynths = 2000;
+  int noisy = 0;
+  std::vector<float> left(4800), right(4800);
+  for (int i = 0; i < kSynths; ++i) {
+    FluidSynthSynth synth(inMemory({}));
+    synth.waitForSoundFont();
+    ASSERT_TRUE(synth.render(left, right));
+    const float loudest = std::max(peak(left), peak(right));
+    if (!(loudest < kSilence)) ++noisy;
+  }
+  EXPECT_EQ(noisy, 0) << noisy << " of " << kSynths << " new synthesisers made a sound";
+}
+
 TEST(Channels, AreHandedOutInOrderSkippingTheDrumChannelUntilNoneIsLeft) {
   FluidSynthSynth synth(inMemory({}, /*loadOnStart=*/false));
   std::vector<int> channels;
@@ -358,7 +376,7 @@ TEST(SoundFontLoad, NotesBeforeTheLoadAreDroppedButTheirInstrumentIsKept) {
 // starts, and later it is released. The loader is held inside the load until
 // the note has been asked for, so the note-on meets the load under way.
 TEST(SoundFontLoad, ANoteAskedForDuringTheLoadSoundsOnceLoadedAndIsReleased) {
-  skipWithout(kTimGm);
+  if (missing(kTimGm)) GTEST_SKIP() << kTimGm << " is not installed";
   constexpr int kNote = 67;
   std::promise<void> loaderInside;
   std::promise<void> noteAsked;

@@ -37,6 +37,7 @@ namespace platform::fluidsynth {
   X(fluid_synth_noteon)                 \
   X(fluid_synth_noteoff)                \
   X(fluid_synth_all_notes_off)          \
+  X(fluid_synth_system_reset)           \
   X(fluid_synth_write_float)
 
 // Pointers with the headers' own signatures, so a call through the table is

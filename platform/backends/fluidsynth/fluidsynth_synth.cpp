@@ -141,6 +141,9 @@ bool FluidSynthSynth::createEngine() {
     api.fluid_settings_setint(settings, "audio.periods", kPeriods);
     api.fluid_settings_setint(settings, "audio.pulseaudio.adjust-latency", 0);
     engine.synth = {api.new_fluid_synth(settings), api.delete_fluid_synth};
+    // FluidSynth leaves its effects' buffers as the allocator handed them over;
+    // heard, that is a click or a burst of noise (even inf) at the first sound.
+    if (engine.synth != nullptr) api.fluid_synth_system_reset(engine.synth.get());
   }
   if (engine.synth == nullptr) {
     report("the FluidSynth synthesiser could not be created; running without sound");
