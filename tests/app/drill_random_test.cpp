@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -104,6 +105,57 @@ TEST(DrillRandomized, InvariantsHoldUnderRandomPlay) {
 
   s.advance(kNextTurnDelayMs + kNoteLengthMs);
   EXPECT_TRUE(s.sounding().empty());
+}
+
+// Expects the outcomes counted to be exactly `outcomes`, each between low and high.
+void expectCountsWithin(const std::map<int, int>& counts, const std::vector<int>& outcomes, int low,
+                        int high) {
+  std::vector<int> seen;
+  for (const auto& [outcome, count] : counts) {
+    seen.push_back(outcome);
+    EXPECT_TRUE(count >= low && count <= high) << outcome << " came " << count << " times";
+  }
+  EXPECT_EQ(seen, outcomes);
+}
+
+// Each turn draws a pitch class, an octave and an instrument; over many turns with
+// a fixed seed every outcome of each draw comes about equally often. Of n draws
+// with a fair share p, n p are expected with a standard deviation of
+// sqrt(n p (1 - p)); the bounds lie five deviations either side. 1200 turns:
+// instrument 600 +- 17, octave 400 +- 16, pitch class 100 +- 9.6. An unfair draw
+// lands far out: guitar one time in three gives 400 +- 16, seven deviations below 510.
+TEST(DrillDraws, EveryOutcomeOfEachDrawComesAboutEquallyOften) {
+  constexpr int kTurns = 1200;
+  DrillSession s(20250301);
+  s.clickOctave3();
+  s.clickOctave5();
+  s.clickGuitar();
+  s.pressStart();
+  for (int turn = 0; turn < kTurns; ++turn) s.answerHeardAndWaitForNextTurn();
+
+  // The notes after the first right answer, from when the octave boxes count.
+  const auto ons = s.drillNoteOns();
+  ASSERT_EQ(ons.size(), size_t(kTurns) + 1);
+  std::map<int, int> instruments, octaves, pitchClasses;
+  for (size_t n = 1; n < ons.size(); ++n) {
+    const int k = ons[n].note % 12;
+    const int middleOctaveNote = k > 7 ? k + 48 : k + 60;
+    ++instruments[ons[n].instrument];
+    ++octaves[(ons[n].note - middleOctaveNote) / 12];
+    ++pitchClasses[k];
+  }
+  {
+    SCOPED_TRACE("instrument");
+    expectCountsWithin(instruments, {1, 26}, 510, 690);
+  }
+  {
+    SCOPED_TRACE("octave");
+    expectCountsWithin(octaves, {-1, 0, 1}, 318, 482);
+  }
+  {
+    SCOPED_TRACE("pitch class");
+    expectCountsWithin(pitchClasses, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 52, 148);
+  }
 }
 
 }  // namespace

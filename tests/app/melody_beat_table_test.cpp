@@ -106,6 +106,24 @@ TEST_P(OverfullMelody, LeavesOutWholeItemsAndReleasesWhatItStarts) {
 INSTANTIATE_TEST_SUITE_P(Melodies, OverfullMelody, ::testing::ValuesIn(kOverfull),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The latest start beat the parser keeps, 9999, makes a table of 10001 rows that
+// plays to its end; a start beat of 10000 ends the melody before its item.
+TEST(BeatTable, TheLatestStartBeatMakesTheLongestTableAndPlaysToItsEnd) {
+  MelodySession s;
+  const auto table = loadText(s, "1,48020,60019999,");
+  EXPECT_EQ(table.size(), 10001u);
+  EXPECT_EQ(eventsByBeat(table), (Rows{{0, {48}}, {2, {-48}}, {9999, {60}}, {10000, {-60}}}));
+  const double pressMs = s.now();
+  s.pressTrigger(4);
+  ASSERT_TRUE(s.playToEnd());
+  EXPECT_EQ(s.heard(), (std::vector<Heard>{{pressMs, 48, true},
+                                           {pressMs + 2, 48, false},
+                                           {pressMs + 9999, 60, true},
+                                           {pressMs + 10000, 60, false}}));
+
+  EXPECT_EQ(loadText(s, "1,48020,600110000,").size(), 3u);
+}
+
 TEST(BeatTable, AMelodyWithoutItemsIsOneSilentRowAndSendsNothing) {
   MelodySession s;
   s.load(8);

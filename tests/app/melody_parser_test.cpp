@@ -48,6 +48,8 @@ const std::vector<MalformedCase> kMalformed = {
     {"LetterInStartStopsThere", "130,60080,4802x,55022,", 130, {{60, 8, 0}}},
     {"NegativeStartBeat", "130,6004-1,60040,", 130, {}},
     {"BlankInItem", "130,60080, 48020,", 130, {{60, 8, 0}}},
+    {"StartBeat9999IsKept", "130,48019999,55022,", 130, {{48, 1, 9999}, {55, 2, 2}}},
+    {"StartBeat10000StopsThere", "130,60080,480110000,55022,", 130, {{60, 8, 0}}},
     {"StartBeatTooLarge", "130,60080,4802100000,", 130, {{60, 8, 0}}},
     {"TempoZero", "0,60080,", kDesignPeriodMs, {}},
     {"TempoNotDigits", "abc,60080,", kDesignPeriodMs, {}},

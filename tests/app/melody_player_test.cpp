@@ -2,6 +2,7 @@
 // on the virtual clock: beat b sounds b x tempo ms after the press.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -108,7 +109,7 @@ TEST(MelodyPlayer, AMelodyAndADrillNoteSoundTogetherEachOnItsOwnPlayer) {
   ASSERT_EQ(drill.size(), 2u) << "the drill note starts at the press and ends after a second";
   EXPECT_EQ(drill[0].player, "notPitches");
   EXPECT_EQ(drill[0].timeMs, 0);
-  EXPECT_GT(drill[0].velocity, 0);
+  EXPECT_EQ(drill[0].velocity, 127);
   EXPECT_EQ(drill[1].timeMs, 1000);
   EXPECT_EQ(drill[1].velocity, 0);
   EXPECT_EQ(drill[1].note, drill[0].note);
@@ -130,6 +131,8 @@ TEST(MelodyPlayer, EveryMelodyPlayedToItsEndReleasesAllItsNotesAtLastBeatTimesTe
     EXPECT_TRUE(s.sounding().empty());
     s.advance(1000);
     EXPECT_EQ(s.heard(atPress), performance(items, want.tempo, pressMs)) << "nothing after the end";
+    EXPECT_EQ(s.velocities(atPress), (std::set<int>{0, 127}))
+        << "every note starts at full velocity";
   }
 }
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <ostream>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -131,6 +132,15 @@ class MelodySession {
       if (events[n].player == kMelodyPlayer) {
         out.push_back({events[n].timeMs, events[n].note, events[n].velocity > 0});
       }
+    }
+    return out;
+  }
+  // The velocities of the melody player's note events since `fromMark` (0: a release).
+  std::set<int> velocities(size_t fromMark = 0) const {
+    const auto& events = platform::headless::synth().events();
+    std::set<int> out;
+    for (size_t n = fromMark; n < events.size(); ++n) {
+      if (events[n].player == kMelodyPlayer) out.insert(events[n].velocity);
     }
     return out;
   }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+#include <vector>
+
 #include "fixture.h"
 
 namespace platform::testing {
@@ -82,6 +86,53 @@ TEST_F(TimerTest, ModeZeroOrAnUnknownModeStopsTheTimer) {
   EXPECT_TRUE(ticks.empty());
   EXPECT_EQ(tk().armedTimerCount(), 0u);
 }
+
+// A tick the backend delivers late (a busy event loop, a suspended machine):
+// the tick for 100 ms of a 100 ms timer arrives `lateMs` after its deadline.
+// The later ticks stay on the grid start + n * 100. When grid points have passed
+// meanwhile, only the last of them fires, at once; the ones before it are
+// skipped rather than fired in a burst.
+struct LateTick {
+  const char* name;
+  double lateMs;
+  std::vector<double> ticks;  // from the start, for 250 ms after the late tick
+};
+void PrintTo(const LateTick& c, std::ostream* os) { *os << c.name; }
+
+// clang-format off
+const LateTick kLateTicks[] = {
+    {"OnTime",                 0, {100, 200, 300}},
+    {"HalfAPeriod",           50, {150, 200, 300, 400}},
+    {"JustUnderAPeriod",      99, {199, 200, 300, 400}},
+    // The next grid point is due as the late tick arrives: it fires at once.
+    {"ExactlyAPeriod",       100, {200, 200, 300, 400}},
+    {"JustOverAPeriod",      101, {201, 201, 300, 400}},
+    {"JustUnderTwoPeriods",  199, {299, 299, 300, 400, 500}},
+    // From here the next grid point has passed a whole period ago: it is skipped.
+    {"ExactlyTwoPeriods",    200, {300, 300, 400, 500}},
+    {"JustOverTwoPeriods",   201, {301, 301, 400, 500}},
+    {"TwoAndAHalfPeriods",   250, {350, 350, 400, 500, 600}},
+    {"TenPeriods",          1000, {1100, 1100, 1200, 1300}},
+    {"TenAndAHalfPeriods",  1050, {1150, 1150, 1200, 1300, 1400}},
+};
+// clang-format on
+
+class LateTickTest : public TimerTest, public ::testing::WithParamInterface<LateTick> {};
+
+TEST_P(LateTickTest, LaterTicksStayOnTheGridAndMissedOnesDoNotBurst) {
+  const double startMs = RuntimeNowMs();
+  Ref<Timer> t = makeTimer(100, recordTick);
+  t->Mode(Timer::kMultiple);
+  tk().disarmTimer(*t);  // the backend holds the tick back while the clock runs on
+  tk().advance(100 + GetParam().lateMs);
+  t->fire();
+  tk().advance(250);
+  for (double& tick : ticks) tick -= startMs;
+  EXPECT_EQ(ticks, GetParam().ticks);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lateness, LateTickTest, ::testing::ValuesIn(kLateTicks),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Handlers that steer other timers: A stops B, whose deadline is the same
 // instant as A's (B armed later, so A fires first), and starts C.
