@@ -2,12 +2,12 @@
 // to their window.
 #include "main_window/control_classes.h"
 
-#include "main_window/class_entries.h"
-
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "main_window/class_entries.h"
 
 namespace velmora {
 
@@ -84,53 +84,68 @@ const ClassInfo& lookup(const char* name, void (*ctblinit)()) {
 
 }  // namespace
 
-void frmMain_cmdResponse::__ctblinit() { arrayClass<frmMain_cmdResponse>("frmMain.cmdResponse", platform::PushButton::__Lookup(), kPushButtonInterfaces); }
+void frmMain_cmdResponse::__ctblinit() {
+  arrayClass<frmMain_cmdResponse>("frmMain.cmdResponse", platform::PushButton::__Lookup(),
+                                  kPushButtonInterfaces);
+}
 
 const ClassInfo& frmMain_cmdResponse::__Lookup() {
-  static const ClassInfo& c = lookup("frmMain.cmdResponse", &__ctblinit);
-  return c;
+  static platform::ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& { return lookup("frmMain.cmdResponse", &__ctblinit); });
 }
 
-void frmMain_chkPitch::__ctblinit() { arrayClass<frmMain_chkPitch>("frmMain.chkPitch", platform::CheckBox::__Lookup(), kCheckBoxInterfaces); }
+void frmMain_chkPitch::__ctblinit() {
+  arrayClass<frmMain_chkPitch>("frmMain.chkPitch", platform::CheckBox::__Lookup(),
+                               kCheckBoxInterfaces);
+}
 
 const ClassInfo& frmMain_chkPitch::__Lookup() {
-  static const ClassInfo& c = lookup("frmMain.chkPitch", &__ctblinit);
-  return c;
+  static platform::ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& { return lookup("frmMain.chkPitch", &__ctblinit); });
 }
 
-void frmMain_cmdTrigger::__ctblinit() { arrayClass<frmMain_cmdTrigger>("frmMain.cmdTrigger", platform::PushButton::__Lookup(), kPushButtonInterfaces); }
+void frmMain_cmdTrigger::__ctblinit() {
+  arrayClass<frmMain_cmdTrigger>("frmMain.cmdTrigger", platform::PushButton::__Lookup(),
+                                 kPushButtonInterfaces);
+}
 
 const ClassInfo& frmMain_cmdTrigger::__Lookup() {
-  static const ClassInfo& c = lookup("frmMain.cmdTrigger", &__ctblinit);
-  return c;
+  static platform::ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& { return lookup("frmMain.cmdTrigger", &__ctblinit); });
 }
 
-void frmMain_chkOctave::__ctblinit() { arrayClass<frmMain_chkOctave>("frmMain.chkOctave", platform::CheckBox::__Lookup(), kCheckBoxInterfaces); }
+void frmMain_chkOctave::__ctblinit() {
+  arrayClass<frmMain_chkOctave>("frmMain.chkOctave", platform::CheckBox::__Lookup(),
+                                kCheckBoxInterfaces);
+}
 
 const ClassInfo& frmMain_chkOctave::__Lookup() {
-  static const ClassInfo& c = lookup("frmMain.chkOctave", &__ctblinit);
-  return c;
+  static platform::ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& { return lookup("frmMain.chkOctave", &__ctblinit); });
 }
 
 void frmMain_tmrPitch::__ctblinit() { timerClass<frmMain_tmrPitch>("frmMain.tmrPitch"); }
 
 const ClassInfo& frmMain_tmrPitch::__Lookup() {
-  static const ClassInfo& c = lookup("frmMain.tmrPitch", &__ctblinit);
-  return c;
+  static platform::ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& { return lookup("frmMain.tmrPitch", &__ctblinit); });
 }
 
 void frmMain_tmrDelay::__ctblinit() { timerClass<frmMain_tmrDelay>("frmMain.tmrDelay"); }
 
 const ClassInfo& frmMain_tmrDelay::__Lookup() {
-  static const ClassInfo& c = lookup("frmMain.tmrDelay", &__ctblinit);
-  return c;
+  static platform::ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& { return lookup("frmMain.tmrDelay", &__ctblinit); });
 }
 
-void frmMain_tmrMelodyPlay::__ctblinit() { timerClass<frmMain_tmrMelodyPlay>("frmMain.tmrMelodyPlay"); }
+void frmMain_tmrMelodyPlay::__ctblinit() {
+  timerClass<frmMain_tmrMelodyPlay>("frmMain.tmrMelodyPlay");
+}
 
 const ClassInfo& frmMain_tmrMelodyPlay::__Lookup() {
-  static const ClassInfo& c = lookup("frmMain.tmrMelodyPlay", &__ctblinit);
-  return c;
+  static platform::ClassSlot slot;
+  return slot.get(
+      []() -> const ClassInfo& { return lookup("frmMain.tmrMelodyPlay", &__ctblinit); });
 }
 
 // ---------------------------------------------------------------- window timers

@@ -2,13 +2,13 @@
 // implicit-instance accessor, and the typed lookups of its controls.
 #include "main_window/frm_main.h"
 
-#include "main_window/class_entries.h"
-
 #include <optional>
 #include <string>
 #include <utility>
 #include <variant>
 #include <vector>
+
+#include "main_window/class_entries.h"
 
 namespace velmora {
 
@@ -22,7 +22,7 @@ using platform::PropertyEntry;
 using platform::PropertyType;
 using platform::PropertyValue;
 
-const ClassInfo* gClass = nullptr;
+platform::ClassSlot gClass;
 
 // The framework's factory for frmMain; the new object is owned by the reference count.
 Object* createFrmMain() { return new frmMain; }
@@ -160,25 +160,23 @@ Ref<platform::MenuItem> findItem(const platform::MenuItem& parent, std::string_v
 // ---------------------------------------------------------------- class description
 
 const platform::ClassInfo& frmMain::__Lookup() {
-  __ctblinit();
-  return *gClass;
+  return gClass.get([]() -> const ClassInfo& {
+    ClassInfo& c =
+        platform::RuntimeNewClass(&platform::Window::__Lookup(), kClassName, &createFrmMain);
+    c.initialiser = &frmMain::__Init;
+    c.finaliser = &frmMain::__Exit;
+    c.members = members();
+    c.events = {{"Layout", &frmMain::Layout},
+                {"CreateControls", &frmMain::CreateControls},
+                {"Open", &frmMain::Event_Open},
+                {"KeyDown", &frmMain::Event_KeyDown}};
+    c.properties = properties();
+    c.attributes = publicScope();
+    return c;
+  });
 }
 
-void frmMain::__ctblinit() {
-  if (gClass) return;
-  ClassInfo& c =
-      platform::RuntimeNewClass(&platform::Window::__Lookup(), kClassName, &createFrmMain);
-  c.initialiser = &frmMain::__Init;
-  c.finaliser = &frmMain::__Exit;
-  c.members = members();
-  c.events = {{"Layout", &frmMain::Layout},
-              {"CreateControls", &frmMain::CreateControls},
-              {"Open", &frmMain::Event_Open},
-              {"KeyDown", &frmMain::Event_KeyDown}};
-  c.properties = properties();
-  c.attributes = publicScope();
-  gClass = &c;
-}
+void frmMain::__ctblinit() { __Lookup(); }
 
 void frmMain::__Init(platform::Object& self) {
   auto& window = dynamic_cast<frmMain&>(self);

@@ -18,7 +18,8 @@ class frmMain : public platform::Window {
  public:
   static constexpr const char* kClassName = "frmMain.frmMain";
 
-  // The class description, built by __ctblinit on first use.
+  // The class description, built and registered on first use (and again after
+  // the registry's release at shut-down); __ctblinit is that first use.
   static const platform::ClassInfo& __Lookup();
   static void __ctblinit();
   // Property initialiser (creates the four arrays) and finaliser (releases them).

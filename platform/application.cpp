@@ -6,9 +6,11 @@
 namespace platform {
 
 const ClassInfo& Application::__Lookup() {
-  static const ClassInfo& cls =
-      RuntimeNewClass(nullptr, "Application", [] { return static_cast<Object*>(new Application); });
-  return cls;
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
+    return RuntimeNewClass(nullptr, "Application",
+                           [] { return static_cast<Object*>(new Application); });
+  });
 }
 
 }  // namespace platform

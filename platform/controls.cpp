@@ -25,7 +25,8 @@ using detail::assign;
 // ---------------------------------------------------------------- Control
 
 const ClassInfo& Control::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c = RuntimeNewClass(nullptr, "Control", nullptr);
     c.properties = {
         VELMORA_PROPERTY(Control, Int32, Index),
@@ -33,8 +34,7 @@ const ClassInfo& Control::__Lookup() {
         VELMORA_PROPERTY(Control, Text, Name),
     };
     return c;
-  }();
-  return cls;
+  });
 }
 
 Ref<platform::Window> Control::Window() const { return Ref<platform::Window>(window_); }
@@ -50,7 +50,8 @@ void Control::notifyChanged(Change what) {
 // ---------------------------------------------------------------- RectControl
 
 const ClassInfo& RectControl::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c = RuntimeNewClass(&Control::__Lookup(), "RectControl", nullptr);
     c.properties = {
         VELMORA_PROPERTY(RectControl, Int32, Left),
@@ -72,8 +73,7 @@ const ClassInfo& RectControl::__Lookup() {
             "InitialParent"),
     };
     return c;
-  }();
-  return cls;
+  });
 }
 
 void RectControl::Constructor() {}
@@ -122,7 +122,8 @@ void RectControl::Underline(bool v) {
 // ---------------------------------------------------------------- PushButton
 
 const ClassInfo& PushButton::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c = RuntimeNewClass(&RectControl::__Lookup(), "PushButton",
                                    [] { return static_cast<Object*>(new PushButton); });
     c.properties = {
@@ -132,8 +133,7 @@ const ClassInfo& PushButton::__Lookup() {
         VELMORA_FONT_PROPERTIES(PushButton),
     };
     return c;
-  }();
-  return cls;
+  });
 }
 
 void PushButton::Caption(String v) {
@@ -147,7 +147,8 @@ void PushButton::Push() {
 // ---------------------------------------------------------------- CheckBox
 
 const ClassInfo& CheckBox::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c = RuntimeNewClass(&RectControl::__Lookup(), "CheckBox",
                                    [] { return static_cast<Object*>(new CheckBox); });
     c.properties = {
@@ -158,8 +159,7 @@ const ClassInfo& CheckBox::__Lookup() {
         VELMORA_FIELD_PROPERTY(CheckBox, Text, DataField, dataField),
     };
     return c;
-  }();
-  return cls;
+  });
 }
 
 void CheckBox::Caption(String v) {
@@ -180,7 +180,8 @@ void CheckBox::click() {
 // ---------------------------------------------------------------- StaticText
 
 const ClassInfo& StaticText::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c = RuntimeNewClass(&RectControl::__Lookup(), "StaticText",
                                    [] { return static_cast<Object*>(new StaticText); });
     c.properties = {
@@ -193,8 +194,7 @@ const ClassInfo& StaticText::__Lookup() {
         VELMORA_FIELD_PROPERTY(StaticText, Text, DataField, dataField),
     };
     return c;
-  }();
-  return cls;
+  });
 }
 
 // Text, alignment and colour all change how the label's text looks: one Change::Text.
@@ -211,13 +211,13 @@ void StaticText::TextColor(Color v) {
 // ---------------------------------------------------------------- NotePlayer
 
 const ClassInfo& NotePlayer::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c = RuntimeNewClass(&Control::__Lookup(), "NotePlayer",
                                    [] { return static_cast<Object*>(new NotePlayer); });
     c.properties = {VELMORA_PROPERTY(NotePlayer, Int32, Instrument)};
     return c;
-  }();
-  return cls;
+  });
 }
 
 NotePlayer::~NotePlayer() = default;

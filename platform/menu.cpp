@@ -7,7 +7,8 @@
 namespace platform {
 
 const ClassInfo& MenuItem::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c =
         RuntimeNewClass(nullptr, "MenuItem", [] { return static_cast<Object*>(new MenuItem); });
     c.properties = {
@@ -17,8 +18,7 @@ const ClassInfo& MenuItem::__Lookup() {
         VELMORA_PROPERTY(MenuItem, Boolean, AutoEnable),
     };
     return c;
-  }();
-  return cls;
+  });
 }
 
 // Children that outlive their menu forget it.
@@ -66,17 +66,21 @@ void MenuItem::choose() {
 }
 
 const ClassInfo& QuitMenuItem::__Lookup() {
-  static const ClassInfo& cls = RuntimeNewClass(
-      &MenuItem::__Lookup(), "QuitMenuItem", [] { return static_cast<Object*>(new QuitMenuItem); });
-  return cls;
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
+    return RuntimeNewClass(&MenuItem::__Lookup(), "QuitMenuItem",
+                           [] { return static_cast<Object*>(new QuitMenuItem); });
+  });
 }
 
 bool QuitMenuItem::Action() { return QuitMenuAction(); }
 
 const ClassInfo& MenuBar::__Lookup() {
-  static const ClassInfo& cls = RuntimeNewClass(&MenuItem::__Lookup(), "MenuBar",
-                                                [] { return static_cast<Object*>(new MenuBar); });
-  return cls;
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
+    return RuntimeNewClass(&MenuItem::__Lookup(), "MenuBar",
+                           [] { return static_cast<Object*>(new MenuBar); });
+  });
 }
 
 bool QuitMenuAction() { return RuntimeQuit(); }

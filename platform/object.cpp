@@ -89,9 +89,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) noexcept {
          });
 }
 
+// Every description made in the process, and the classes registered since the
+// registry's last release, in registration order.
 struct ClassRegistry {
-  std::vector<std::unique_ptr<ClassInfo>> owned;
+  std::vector<std::unique_ptr<ClassInfo>> known;
   std::vector<const ClassInfo*> order;
+  uint64_t generation = 0;
 };
 
 ClassRegistry& registry() {
@@ -100,6 +103,18 @@ ClassRegistry& registry() {
 }
 
 }  // namespace
+
+namespace detail {
+
+uint64_t classRegistryGeneration() noexcept { return registry().generation; }
+
+void releaseClassRegistry() {
+  ClassRegistry& reg = registry();
+  reg.order.clear();
+  ++reg.generation;
+}
+
+}  // namespace detail
 
 bool ClassInfo::derivesFrom(const ClassInfo& other) const noexcept {
   for (const ClassInfo* cls = this; cls; cls = cls->base) {
@@ -135,17 +150,24 @@ const Attribute* ClassInfo::findAttribute(std::string_view attributeName) const 
 
 ClassInfo& RuntimeNewClass(const ClassInfo* base, std::string name, Object* (*create)()) {
   ClassRegistry& reg = registry();
-  for (auto& cls : reg.owned) {
-    if (cls->name == name) return *cls;
+  for (const ClassInfo* cls : reg.order) {
+    if (cls->name == name) return const_cast<ClassInfo&>(*cls);
   }
-  auto cls = std::make_unique<ClassInfo>();
+  ClassInfo* cls = nullptr;
+  for (const auto& known : reg.known) {
+    if (known->name == name) cls = known.get();
+  }
+  if (cls) {
+    *cls = ClassInfo{};  // registered before the last release: described anew
+  } else {
+    cls = reg.known.emplace_back(std::make_unique<ClassInfo>()).get();
+  }
   cls->name = std::move(name);
   cls->base = base;
   cls->create = create;
   RuntimeTrace("register " + cls->name);
-  reg.order.push_back(cls.get());
-  reg.owned.push_back(std::move(cls));
-  return *reg.owned.back();
+  reg.order.push_back(cls);
+  return *cls;
 }
 
 const ClassInfo* RuntimeFindClass(std::string_view name) noexcept {
@@ -189,9 +211,10 @@ Ref<Object> RuntimeCheckCast(const Ref<Object>& object, const ClassInfo& cls) {
 // ---------------------------------------------------------------- delegates and handlers
 
 const ClassInfo& Delegate::__Lookup() {
-  static const ClassInfo& cls =
-      RuntimeNewClass(nullptr, "Delegate", [] { return static_cast<Object*>(new Delegate); });
-  return cls;
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
+    return RuntimeNewClass(nullptr, "Delegate", [] { return static_cast<Object*>(new Delegate); });
+  });
 }
 
 void Delegate::Invoke() {

@@ -195,12 +195,45 @@ class ClassInfo {
 };
 
 // Builds a class description and registers it under its name. Registering a
-// name twice returns the first description unchanged.
+// name twice returns the first description unchanged, until the registry is
+// released at shut-down (RuntimeReleaseReflectionMaps). The next registration of
+// the name then starts from a blank description again, at the same address:
+// descriptions live for the process, so an object or a cached reference that
+// outlives a shut-down never points at freed memory.
 ClassInfo& RuntimeNewClass(const ClassInfo* base, std::string name, Object* (*create)());
 // nullptr when no class of that name is registered.
 const ClassInfo* RuntimeFindClass(std::string_view name) noexcept;
-// Class names in registration order (the process's whole life).
+// Registered classes in registration order, since the last release of the registry.
 const std::vector<const ClassInfo*>& RuntimeRegisteredClasses() noexcept;
+
+namespace detail {
+// Counts the releases of the class registry: a description cached under an
+// older count is no longer registered.
+uint64_t classRegistryGeneration() noexcept;
+// Unregisters every class.
+void releaseClassRegistry();
+}  // namespace detail
+
+// Where a class's __Lookup keeps its description: built and registered by
+// `describe` on the first call, and again on the first call after each release
+// of the registry, so a second start-up in the process registers its classes as
+// the first did. `describe` returns the registered description (RuntimeNewClass).
+class ClassSlot {
+ public:
+  template <class Describe>
+  const ClassInfo& get(Describe&& describe) {
+    const uint64_t generation = detail::classRegistryGeneration();
+    if (!cls_ || generation_ != generation) {
+      cls_ = &static_cast<const ClassInfo&>(describe());
+      generation_ = generation;
+    }
+    return *cls_;
+  }
+
+ private:
+  const ClassInfo* cls_ = nullptr;
+  uint64_t generation_ = 0;
+};
 
 // A new object of `cls`: fields zero, property initialisers run, no constructor.
 Ref<Object> RuntimeNewObject(const ClassInfo& cls);

@@ -4,14 +4,16 @@
 #include <limits>
 
 #include "platform/run.h"
+#include "platform/runtime_internal.h"
 #include "platform/toolkit.h"
 
 namespace platform {
 
 const ClassInfo& Random::__Lookup() {
-  static const ClassInfo& cls =
-      RuntimeNewClass(nullptr, "Random", [] { return static_cast<Object*>(new Random); });
-  return cls;
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
+    return RuntimeNewClass(nullptr, "Random", [] { return static_cast<Object*>(new Random); });
+  });
 }
 
 // Outside a running runtime (no backend to ask) the seed comes from the system's
@@ -37,16 +39,22 @@ int32_t Random::InRange(int32_t low, int32_t high) {
 }
 
 const ClassInfo& _Keyboard::__Lookup() {
-  static const ClassInfo& cls =
-      RuntimeNewClass(nullptr, "_Keyboard", [] { return static_cast<Object*>(new _Keyboard); });
-  return cls;
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
+    return RuntimeNewClass(nullptr, "_Keyboard",
+                           [] { return static_cast<Object*>(new _Keyboard); });
+  });
 }
 
 bool _Keyboard::AsyncShiftKey() const { return RuntimeIsInitialized() && toolkit().shiftKeyDown(); }
 
+// One object per runtime, given back at shut-down with the runtime; outside a
+// runtime a new one each time (no key is ever held there).
 Ref<_Keyboard> Keyboard() {
-  static const Ref<_Keyboard> instance = RuntimeNewObjectAs<_Keyboard>(_Keyboard::__Lookup());
-  return instance;
+  if (!RuntimeIsInitialized()) return RuntimeNewObjectAs<_Keyboard>(_Keyboard::__Lookup());
+  Ref<_Keyboard>& kept = detail::runtimeKeyboard();
+  if (!kept) kept = RuntimeNewObjectAs<_Keyboard>(_Keyboard::__Lookup());
+  return kept;
 }
 
 }  // namespace platform

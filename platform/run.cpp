@@ -30,6 +30,7 @@ struct Runtime {
   Ref<Application> app;
   bool quitRequested = false;
   int32_t exitStatus = kExitOk;
+  Ref<_Keyboard> keyboard;
 };
 
 std::unique_ptr<Runtime>& runtimeSlot() {
@@ -59,6 +60,8 @@ Toolkit& toolkit() { return *runtime().toolkit; }
 Synth& synth() { return *runtime().synth; }
 
 bool RuntimeIsInitialized() noexcept { return runtimeSlot() != nullptr; }
+
+Ref<_Keyboard>& detail::runtimeKeyboard() { return runtime().keyboard; }
 
 void RuntimeInit() {
   if (RuntimeIsInitialized()) {
@@ -199,12 +202,19 @@ void RuntimeReleaseWindowList() {
   detail::closeAllWindows();
 }
 
-// The class descriptions live for the whole process; there is nothing to give back.
-void RuntimeReleaseReflectionMaps() { RuntimeTrace("RuntimeReleaseReflectionMaps"); }
+// Unregisters every class: the next start-up registers them afresh. The
+// descriptions themselves stay, for the objects still alive (the shared menu
+// bar is released after this).
+void RuntimeReleaseReflectionMaps() {
+  RuntimeTrace("RuntimeReleaseReflectionMaps");
+  detail::releaseClassRegistry();
+}
 
 double RuntimeNowMs() { return RuntimeIsInitialized() ? toolkit().nowMs() : 0.0; }
 
 void RuntimeTraceEnable(bool on) { traceLog().enabled = on; }
+
+bool RuntimeTraceEnabled() noexcept { return traceLog().enabled; }
 
 void RuntimeTrace(std::string entry) {
   TraceLog& log = traceLog();

@@ -59,6 +59,7 @@ Ref<PluginEntrypointsTable> RuntimeAllocatePluginEntrypointsTable(int32_t count)
 void RuntimeReleaseImplicitWindowList();
 void RuntimeReleaseDirtyWindowList();
 void RuntimeReleaseWindowList();  // closes the windows still open
+// Releases the class registry: the next start-up registers every class afresh.
 void RuntimeReleaseReflectionMaps();
 
 // Asks the event loop to end (the quit action); false when no runtime runs.
@@ -72,8 +73,10 @@ bool RuntimeIsInitialized() noexcept;
 // Milliseconds on the backend's clock (virtual on the headless backend).
 double RuntimeNowMs();
 
-// A record of framework calls, for tests of ordering. Off unless enabled.
+// A record of framework calls, for tests of ordering. Off unless enabled; the
+// log lives for the process, so whoever enables it also turns it off and clears it.
 void RuntimeTraceEnable(bool on);
+bool RuntimeTraceEnabled() noexcept;
 void RuntimeTrace(std::string entry);
 const std::vector<std::string>& RuntimeTraceLog();
 void RuntimeTraceClear();

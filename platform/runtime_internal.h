@@ -1,5 +1,12 @@
-// Internal to the framework core: what run.cpp needs of the window lists.
+// Internal to the framework core: what run.cpp needs of the window lists, and
+// what the rest of the core keeps in the running runtime.
 #pragma once
+
+#include "platform/object.h"
+
+namespace platform {
+class _Keyboard;
+}
 
 namespace platform::detail {
 
@@ -9,5 +16,8 @@ void createWindowLists();
 void releaseImplicitWindows();
 // Closes every window still open, newest first, and drops the lists' references.
 void closeAllWindows();
+// The running runtime's keyboard-state object; nil until first asked for. Raises
+// RuntimeException when no runtime runs.
+Ref<_Keyboard>& runtimeKeyboard();
 
 }  // namespace platform::detail

@@ -15,7 +15,8 @@ constexpr int32_t kMinPeriodMs = 1;
 }
 
 const ClassInfo& Timer::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c =
         RuntimeNewClass(nullptr, "Timer", [] { return static_cast<Object*>(new Timer); });
     c.properties = {
@@ -23,8 +24,7 @@ const ClassInfo& Timer::__Lookup() {
         VELMORA_PROPERTY(Timer, Int32, Period),
     };
     return c;
-  }();
-  return cls;
+  });
 }
 
 // The backend keeps a pointer to every armed timer: a timer leaves it before it goes.

@@ -101,13 +101,13 @@ struct WindowPropertySetters {
 };
 
 const ClassInfo& Window::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c =
         RuntimeNewClass(nullptr, "Window", [] { return static_cast<Object*>(new Window); });
     WindowPropertySetters::build(c);
     return c;
-  }();
-  return cls;
+  });
 }
 
 Window::~Window() {

@@ -10,9 +10,10 @@ platform::Object* createApp() { return new App; }
 }  // namespace
 
 const platform::ClassInfo& App::__Lookup() {
-  static const platform::ClassInfo& cls =
-      platform::RuntimeNewClass(&platform::Application::__Lookup(), kClassName, &createApp);
-  return cls;
+  static platform::ClassSlot slot;
+  return slot.get([]() -> const platform::ClassInfo& {
+    return platform::RuntimeNewClass(&platform::Application::__Lookup(), kClassName, &createApp);
+  });
 }
 
 }  // namespace velmora

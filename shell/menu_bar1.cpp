@@ -74,7 +74,8 @@ platform::MemberEntry publicMethod(std::string name) {
 Ref<MenuBar1> MenuBar1::_implicitInstance;
 
 const platform::ClassInfo& MenuBar1::__Lookup() {
-  static const platform::ClassInfo& cls = []() -> const platform::ClassInfo& {
+  static platform::ClassSlot slot;
+  return slot.get([]() -> const platform::ClassInfo& {
     platform::ClassInfo& c =
         platform::RuntimeNewClass(&platform::MenuBar::__Lookup(), kClassName, &createMenuBar1);
     if (c.members.empty()) {
@@ -82,8 +83,7 @@ const platform::ClassInfo& MenuBar1::__Lookup() {
                    publicMethod("Untitled1")};
     }
     return c;
-  }();
-  return cls;
+  });
 }
 
 void MenuBar1::Constructor() {

@@ -1,12 +1,14 @@
 // The program started on whichever backend the test links, for tests that act on it.
 //
 // Registration: a running runtime with every class of the program registered and
-// no object of it made yet. AppSession runs the same steps as percentMain up to the
-// event loop (runtime, class registration, the start-up routine that opens the main
-// window) and stops there, so a test clicks, types and advances the clock itself.
-// Its destructor shuts down as percentMain does: module release, then RuntimeExit.
-// Start-up exceptions pass on to the test instead of being reported, so a broken
-// start-up fails the test where it happened.
+// no object of it made yet. Its destructor shuts down as percentMain does: module
+// release (windows, class registry, shared menu bar), then RuntimeExit, so the
+// next test starts from a process in which nothing has run yet.
+// AppSession runs the same steps as percentMain up to the event loop (runtime,
+// class registration, the start-up routine that opens the main window) and stops
+// there, so a test clicks, types and advances the clock itself. Start-up
+// exceptions pass on to the test instead of being reported, so a broken start-up
+// fails the test where it happened; the shut-down still runs.
 #pragma once
 
 #include <functional>
@@ -23,7 +25,10 @@ class Registration {
     platform::RuntimeInit();
     percentInitialize();
   }
-  ~Registration() { platform::RuntimeExit(); }
+  ~Registration() {
+    percentFinalize();
+    platform::RuntimeExit();
+  }
   Registration(const Registration&) = delete;
   Registration& operator=(const Registration&) = delete;
 };
@@ -37,10 +42,6 @@ class AppSession {
     platform::RunFrameworkInitialization(&_Startup);
     window_ = accessor::frmMain();
   }
-  ~AppSession() {
-    window_.reset();
-    percentFinalize();
-  }
   AppSession(const AppSession&) = delete;
   AppSession& operator=(const AppSession&) = delete;
 
@@ -48,7 +49,7 @@ class AppSession {
 
  private:
   Registration registration_;
-  Ref<frmMain> window_;
+  Ref<frmMain> window_;  // given back before the shut-down that registration_ runs
 };
 
 }  // namespace velmora::testing

@@ -18,6 +18,7 @@
 #include "shell/menu_bar1.h"
 #include "tests/app/app_startup.h"
 #include "tests/common/lines.h"
+#include "tests/common/trace_recording.h"
 
 namespace velmora::testing {
 namespace {
@@ -78,7 +79,7 @@ const std::vector<std::string> kApplicationClasses = {
 };
 
 TEST(StartUp, RunsItsStepsInOrderAndExitsWithZeroWhenTheLoopEnds) {
-  platform::RuntimeTraceEnable(true);
+  TraceRecording trace;
   // With nothing scripted the headless event loop returns at once, as after a quit.
   EXPECT_EQ(percentMain(), platform::kExitOk);
 
@@ -168,7 +169,7 @@ void makeAppCreationFail() {
 
 TEST(StartUp, NilApplicationObjectIsReportedOnceAndSkipsTheEventLoop) {
   makeAppCreationFail();
-  platform::RuntimeTraceEnable(true);
+  TraceRecording trace;
   bool loopRan = false;
   bool menuBarBuilt = true;
   bool windowOpened = true;
@@ -191,6 +192,37 @@ TEST(StartUp, NilApplicationObjectIsReportedOnceAndSkipsTheEventLoop) {
   // Shut-down still runs its module release.
   expectInOrder({"RuntimeReleaseImplicitWindowList", "RuntimeReleaseWindowList",
                  "release MenuBar1._implicitInstance", "RuntimeExit"});
+}
+
+// Shut-down gives back all that a start-up built (the class registry with
+// the rest), so a second start-up in the process runs step for step as the first.
+TEST(StartUp, ASecondStartUpInTheProcessRunsLikeTheFirst) {
+  std::vector<std::string> runs[2];
+  for (std::vector<std::string>& steps : runs) {
+    TraceRecording trace;
+    EXPECT_EQ(percentMain(), platform::kExitOk);
+    steps = RuntimeTraceLog();
+  }
+  EXPECT_EQ(runs[1], runs[0]);
+  EXPECT_NE(std::find(runs[1].begin(), runs[1].end(), "register App"), runs[1].end());
+}
+
+// A description registered for one start-up (here, a failing App) goes with its
+// shut-down: the next start-up describes App anew and creates the application object.
+TEST(StartUp, AStartUpAfterAFailedOneCreatesTheApplicationObject) {
+  makeAppCreationFail();
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(runProgram([] {}), platform::kExitUnhandledException);
+  ::testing::internal::GetCapturedStderr();
+
+  bool appIsApp = false;
+  const int status = runProgram([] {},
+                                [&] {
+                                  Ref<platform::Application> app = platform::RuntimeAppObject();
+                                  appIsApp = app && app->isA(App::__Lookup());
+                                });
+  EXPECT_EQ(status, platform::kExitOk);
+  EXPECT_TRUE(appIsApp);
 }
 
 TEST(StartUp, AnExceptionFromTheEventLoopIsReportedAndShutDownFollows) {

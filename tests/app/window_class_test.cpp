@@ -11,6 +11,7 @@
 #include "platform/run.h"
 #include "platform/window.h"
 #include "tests/app/app_startup.h"
+#include "tests/common/trace_recording.h"
 
 namespace velmora::testing {
 namespace {
@@ -29,7 +30,7 @@ TEST(WindowInstance, ClosingAndDroppingTheWindowReleasesEachArrayOnce) {
 }
 
 TEST(WindowInstance, SecondAccessorCallReturnsTheInstanceAndCreatesNothing) {
-  platform::RuntimeTraceEnable(true);
+  TraceRecording trace;
   AppSession app;
   const int64_t arrays = platform::LiveArrayCount();
   Ref<frmMain> again = accessor::frmMain();

@@ -144,11 +144,17 @@ void watchingValueSetter(Object& o, const platform::PropertyValue& v) {
 }
 
 // Replaces CheckBox's "Value" setter in its class description with one that
-// records each write, then calls the framework's.
+// records each write, then calls the framework's. Every start-up describes
+// CheckBox anew (the registry is released at shut-down), so the framework's
+// setter is there to be wrapped; wrapping the watcher itself would call it
+// forever.
 void watchCheckBoxValueWrites() {
+  valueWrites().clear();
+  originalValueSetter = nullptr;
   auto& cls = const_cast<platform::ClassInfo&>(platform::CheckBox::__Lookup());
   for (platform::PropertyEntry& entry : cls.properties) {
     if (entry.name == "Value") {
+      ASSERT_NE(entry.set, &watchingValueSetter) << "CheckBox's description outlived a start-up";
       originalValueSetter = entry.set;
       entry.set = &watchingValueSetter;
     }

@@ -15,6 +15,9 @@
 
 namespace platform::testing {
 
+// A running runtime with the framework's classes registered; torn down as the
+// program shuts down (windows, then the class registry, then RuntimeExit), so the
+// next test registers every class afresh.
 class RuntimeTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -22,6 +25,9 @@ class RuntimeTest : public ::testing::Test {
     RuntimeRegisterFrameworkClasses();
   }
   void TearDown() override {
+    RuntimeReleaseImplicitWindowList();
+    RuntimeReleaseWindowList();
+    RuntimeReleaseReflectionMaps();
     if (RuntimeIsInitialized()) RuntimeExit();
   }
   static headless::HeadlessToolkit& tk() { return headless::toolkit(); }
@@ -33,9 +39,11 @@ class RuntimeTest : public ::testing::Test {
 class OwnedTimer : public Timer, public _PaneChild {
  public:
   static const ClassInfo& __Lookup() {
-    static const ClassInfo& cls = RuntimeNewClass(
-        &Timer::__Lookup(), "test.OwnedTimer", [] { return static_cast<Object*>(new OwnedTimer); });
-    return cls;
+    static ClassSlot slot;
+    return slot.get([]() -> const ClassInfo& {
+      return RuntimeNewClass(&Timer::__Lookup(), "test.OwnedTimer",
+                             [] { return static_cast<Object*>(new OwnedTimer); });
+    });
   }
   void _SetWindow(platform::Window* window) override { owner = Ref<platform::Window>(window); }
   Ref<platform::Window> Window() override { return owner; }

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fixture.h"
 #include "platform/controls.h"
 #include "platform/window.h"
+#include "tests/common/trace_recording.h"
 
 namespace platform::testing {
 namespace {
@@ -13,24 +16,24 @@ namespace {
 class Thing : public Object {};
 
 const ClassInfo& baseThing() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c =
         RuntimeNewClass(nullptr, "test.Base", [] { return static_cast<Object*>(new Thing); });
     c.initialiser = [](Object&) { seen().push_back("init Base"); };
     c.finaliser = [](Object&) { seen().push_back("exit Base"); };
     return c;
-  }();
-  return cls;
+  });
 }
 
 const ClassInfo& derivedThing() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c = RuntimeNewClass(&baseThing(), "test.Derived", nullptr);
     c.initialiser = [](Object&) { seen().push_back("init Derived"); };
     c.finaliser = [](Object&) { seen().push_back("exit Derived"); };
     return c;
-  }();
-  return cls;
+  });
 }
 
 class ObjectTest : public RuntimeTest {
@@ -56,8 +59,7 @@ TEST_F(ObjectTest, NewObjectRunsInitialisersBaseFirstAndFinalisersMostDerivedFir
 }
 
 TEST_F(ObjectTest, ClassIsRegisteredOnceUnderItsNameInRegistrationOrder) {
-  RuntimeTraceEnable(true);
-  RuntimeTraceClear();
+  velmora::testing::TraceRecording trace;
   const ClassInfo& first = RuntimeNewClass(nullptr, "test.Once", nullptr);
   const ClassInfo& again = RuntimeNewClass(&Window::__Lookup(), "test.Once", nullptr);
   EXPECT_EQ(&first, &again);
@@ -67,6 +69,36 @@ TEST_F(ObjectTest, ClassIsRegisteredOnceUnderItsNameInRegistrationOrder) {
   EXPECT_EQ(RuntimeRegisteredClasses().back(), &first);
   EXPECT_EQ(std::count(RuntimeTraceLog().begin(), RuntimeTraceLog().end(), "register test.Once"),
             1);
+}
+
+// The registry's release at shut-down frees every name for the next start-up,
+// which registers its classes anew, each from a blank description at its old
+// address; an object made before the release keeps its description, finalisers
+// included, until it goes.
+TEST_F(ObjectTest, ReleasedRegistryRegistersAfreshAndObjectsKeepTheirDescriptions) {
+  Ref<Object> survivor = RuntimeNewObject(derivedThing());
+  ClassInfo& once = RuntimeNewClass(nullptr, "test.Once", nullptr);
+  once.members = {{"Stale", {}, "(  )"}};
+
+  RuntimeReleaseReflectionMaps();
+  EXPECT_TRUE(RuntimeRegisteredClasses().empty());
+  EXPECT_EQ(RuntimeFindClass("Window"), nullptr);
+  EXPECT_EQ(RuntimeFindClass("test.Derived"), nullptr);
+
+  velmora::testing::TraceRecording trace;
+  const ClassInfo& window = Window::__Lookup();
+  EXPECT_EQ(RuntimeFindClass("Window"), &window);
+  EXPECT_EQ(std::count(RuntimeTraceLog().begin(), RuntimeTraceLog().end(), "register Window"), 1);
+  const ClassInfo& again = RuntimeNewClass(&window, "test.Once", nullptr);
+  EXPECT_EQ(&again, &once) << "a reference kept from before stays valid";
+  EXPECT_EQ(again.base, &window) << "the name is free again: described anew";
+  EXPECT_TRUE(again.members.empty());
+
+  EXPECT_EQ(survivor->classInfo()->name, "test.Derived");
+  EXPECT_EQ(survivor->classInfo()->base->name, "test.Base");
+  survivor = nullptr;
+  EXPECT_EQ(seen(),
+            (std::vector<std::string>{"init Base", "init Derived", "exit Derived", "exit Base"}));
 }
 
 TEST_F(ObjectTest, CheckCastFollowsTheClassChain) {

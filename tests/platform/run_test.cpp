@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "fixture.h"
+#include "platform/random.h"
 
 namespace platform::testing {
 namespace {
@@ -36,6 +37,21 @@ TEST(Run, UnhandledExceptionsAreReportedOneLineEachAndFailTheExit) {
             "velmora: unhandled std::exception: disk full\n"
             "velmora: unhandled unknown exception\n");
   EXPECT_EQ(RuntimeExit(), kExitUnhandledException);
+}
+
+// The keyboard-state object belongs to the running runtime: the same one until
+// shut-down gives it back, a new one in the next runtime.
+TEST(Run, KeyboardObjectLastsAsLongAsItsRuntime) {
+  RuntimeInit();
+  Ref<_Keyboard> first = Keyboard();
+  EXPECT_EQ(Keyboard(), first);
+  EXPECT_EQ(first->refCount(), 2) << "this test's and the runtime's";
+  RuntimeExit();
+  EXPECT_EQ(first->refCount(), 1) << "shut-down gave the runtime's back";
+  RuntimeInit();
+  EXPECT_NE(Keyboard(), first);
+  RuntimeExit();
+  RuntimeReleaseReflectionMaps();
 }
 
 }  // namespace

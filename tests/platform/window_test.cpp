@@ -7,6 +7,7 @@
 #include "platform/controls.h"
 #include "platform/menu.h"
 #include "platform/random.h"
+#include "tests/common/trace_recording.h"
 
 namespace platform::testing {
 namespace {
@@ -18,7 +19,8 @@ class Form : public Window {
  public:
   static inline int finalised = 0;
   static const ClassInfo& __Lookup() {
-    static const ClassInfo& cls = []() -> const ClassInfo& {
+    static ClassSlot slot;
+    return slot.get([]() -> const ClassInfo& {
       ClassInfo& c = RuntimeNewClass(&Window::__Lookup(), "test.Form",
                                      [] { return static_cast<Object*>(new Form); });
       c.initialiser = [](Object& o) {
@@ -42,8 +44,7 @@ class Form : public Window {
            }}},
       };
       return c;
-    }();
-    return cls;
+    });
   }
 
   static void createControls(Object& self) {
@@ -90,8 +91,7 @@ class WindowTest : public RuntimeTest {
 };
 
 TEST_F(WindowTest, ConstructorRaisesLayoutCreateControlsOpenThenShows) {
-  RuntimeTraceEnable(true);
-  RuntimeTraceClear();
+  velmora::testing::TraceRecording trace;
   Ref<Form> form = openForm();
   EXPECT_EQ(seen(), (std::vector<std::string>{"Layout", "CreateControls", "Open"}));
   const auto& log = RuntimeTraceLog();
