@@ -127,13 +127,13 @@ void createControls(Object& self) {
 }  // namespace
 
 const ClassInfo& TestWindow::__Lookup() {
-  static const ClassInfo& cls = []() -> const ClassInfo& {
+  static ClassSlot slot;
+  return slot.get([]() -> const ClassInfo& {
     ClassInfo& c = RuntimeNewClass(&Window::__Lookup(), "TestWindow",
                                    [] { return static_cast<Object*>(new TestWindow); });
     c.events = {{"Layout", &layout}, {"CreateControls", &createControls}, {"KeyDown", &recordKey}};
     return c;
-  }();
-  return cls;
+  });
 }
 
 std::vector<std::string>& heard() {
