@@ -1,7 +1,12 @@
-// The FluidSynth synthesiser rendering into memory: no audio device is opened.
+// The FluidSynth synthesiser rendering into memory: no audio device is opened,
+// except against a sound server that never answers.
 #include "platform/backends/fluidsynth/fluidsynth_synth.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +20,8 @@
 #include <vector>
 
 #include "pitch.h"
+#include "tests/common/fresh_process.h"
+#include "tests/common/scoped_env.h"
 #include "tests/common/temp_dir.h"
 
 namespace {
@@ -448,6 +455,85 @@ TEST(SoundFontLoad, DestroyingTheSynthWhileItLoadsIsSafe) {
   }
   FluidSynthSynth neverStarted(inMemory({soundFont}, /*loadOnStart=*/false));
   EXPECT_EQ(neverStarted.waitForSoundFont(), SoundFontState::Waiting);
+}
+
+// ---------------------------------------------------------------------------
+// A sound server that never answers: the loader is stuck in the audio driver's
+// open for as long as the client library waits (about a minute), and neither a
+// note nor the shut-down waits for it.
+
+// A Unix socket that takes connections and never answers, as a hung PulseAudio
+// or pipewire-pulse does.
+class SilentSoundServer {
+ public:
+  explicit SilentSoundServer(const fs::path& path) {
+    socket_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+    if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(socket_, 8) != 0) {
+      throw std::runtime_error("cannot listen at " + path.string());
+    }
+  }
+  ~SilentSoundServer() {
+    for (int fd : clients_) ::close(fd);
+    ::close(socket_);
+  }
+  SilentSoundServer(const SilentSoundServer&) = delete;
+  SilentSoundServer& operator=(const SilentSoundServer&) = delete;
+
+  // Takes the connections waiting; how many clients have come so far.
+  size_t clients() {
+    for (int fd; (fd = ::accept4(socket_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+      clients_.push_back(fd);
+    }
+    return clients_.size();
+  }
+  // Whether a client has given up and closed its connection.
+  bool aClientLeft() {
+    clients();
+    for (int fd : clients_) {
+      pollfd peer{fd, POLLRDHUP, 0};
+      if (::poll(&peer, 1, 0) > 0 && (peer.revents & (POLLRDHUP | POLLHUP)) != 0) return true;
+    }
+    return false;
+  }
+
+ private:
+  int socket_ = -1;
+  std::vector<int> clients_;
+};
+
+// In a process of its own: the loader left behind inside the client library
+// outlives the test.
+TEST(SoundServer, ANoteAndTheShutDownDoNotWaitForOneThatNeverAnswers) {
+  if (!velmora::testing::inFreshProcess()) return velmora::testing::runInFreshProcess();
+  if (missing(kTimGm)) GTEST_SKIP() << kTimGm << " is not installed";
+  const velmora::testing::TempDir home("velmora-pulse");
+  SilentSoundServer server(home / "native");
+  velmora::testing::ScopedEnv env;
+  env.set("PULSE_SERVER", "unix:" + (home / "native").string());
+  for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"}) {
+    env.set(name, home.path().string());
+  }
+  FluidSynthOptions options;
+  options.soundFonts = {kTimGm};
+  options.sampleRateHz = kRateHz;
+  auto synth = std::make_unique<FluidSynthSynth>(options);
+  const int channel = synth->openChannel("notPitches");
+  const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (server.clients() == 0 && std::chrono::steady_clock::now() < patience) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_GT(server.clients(), 0u) << "the audio driver never connected";
+
+  synth->noteOn(channel, 60, kVelocity);
+  synth->noteOff(channel, 60);
+  EXPECT_FALSE(server.aClientLeft()) << "the note waited until the client library gave up";
+  EXPECT_EQ(synth->soundFontState(), SoundFontState::Loading);
+  synth.reset();
+  EXPECT_FALSE(server.aClientLeft()) << "the shut-down waited until the client library gave up";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // the same whatever display the machine has; WAYLAND_DISPLAY stays unset, since
 // whether Qt's Wayland plugin is installed differs from machine to machine.
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -79,6 +80,20 @@ TEST(DisplayChoice, TakesAPlatformThatReachesADisplayAndLeavesTheEnvironmentAsIt
     EXPECT_EQ(env("QT_QPA_PLATFORM"), c.platform) << "the choice went into the environment";
     EXPECT_EQ(env("DISPLAY"), c.display);
   }
+}
+
+// Qt connects right after the check; an X server whose last client has left
+// would refuse it (and Qt would abort), so the check's connection stays open.
+TEST(DisplayChoice, KeepsItsConnectionOpenForQtsOnAServerThatResetsWhenLeftAlone) {
+  const AnsweringXDisplay resetting(AnsweringXDisplay::OnLastClientLeaving::Resets);
+  const DisplayEnvironment environment(resetting.name(), std::nullopt);
+  const DisplayChoice choice = chooseDisplay();
+  ASSERT_EQ(choice.problem, std::nullopt);
+
+  int screen = 0;
+  xcb_connection_t* qt = xcb_connect(nullptr, &screen);  // as Qt's xcb plugin connects
+  EXPECT_EQ(xcb_connection_has_error(qt), 0) << "the display had reset";
+  xcb_disconnect(qt);
 }
 
 // Without a display the toolkit says so in one line and does not start Qt (the

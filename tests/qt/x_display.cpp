@@ -100,7 +100,7 @@ RefusingXDisplay::RefusingXDisplay() { socket_ = bindDisplayPort(name_); }
 
 RefusingXDisplay::~RefusingXDisplay() { ::close(socket_); }
 
-AnsweringXDisplay::AnsweringXDisplay() {
+AnsweringXDisplay::AnsweringXDisplay(OnLastClientLeaving onLast) : onLast_(onLast) {
   socket_ = bindDisplayPort(name_);
   if (::listen(socket_, 8) != 0) fail("listen");
   int fds[2];
@@ -118,29 +118,46 @@ AnsweringXDisplay::~AnsweringXDisplay() {
 }
 
 void AnsweringXDisplay::serve() {
+  std::vector<int> clients;  // answered and still connected
+  bool reset = false;
   for (;;) {
-    pollfd fds[] = {{socket_, POLLIN, 0}, {stopRead_, POLLIN, 0}};
-    if (::poll(fds, 2, -1) < 0) {
+    std::vector<pollfd> fds = {{stopRead_, POLLIN, 0}, {socket_, POLLIN, 0}};
+    for (int client : clients) fds.push_back({client, POLLIN, 0});
+    if (::poll(fds.data(), fds.size(), -1) < 0) {
       if (errno == EINTR) continue;
-      return;
+      break;
     }
-    if (fds[1].revents != 0) return;
+    if (fds[0].revents != 0) break;
+    // Clients that left first: one that left before another came is gone by
+    // the time that one is taken.
+    char discard[256];
+    for (size_t i = fds.size() - 1; i >= 2; --i) {
+      if (fds[i].revents != 0 && ::read(fds[i].fd, discard, sizeof discard) <= 0) {
+        ::close(fds[i].fd);
+        std::erase(clients, fds[i].fd);
+        if (clients.empty() && onLast_ == OnLastClientLeaving::Resets) reset = true;
+      }
+    }
+    if (fds[1].revents == 0) continue;
     const int connection = ::accept4(socket_, nullptr, nullptr, SOCK_CLOEXEC);
     if (connection < 0) continue;
-    answer(connection);
-    ::close(connection);
+    if (!reset && answer(connection)) {
+      clients.push_back(connection);
+    } else {
+      ::close(connection);
+    }
   }
+  for (int client : clients) ::close(client);
 }
 
 // The client's setup request, then a reply in the client's byte order (this
-// machine's: the client runs here) describing one screen and no depths, then
-// nothing until the client closes.
-void AnsweringXDisplay::answer(int connection) {
+// machine's: the client runs here) describing one screen and no depths.
+bool AnsweringXDisplay::answer(int connection) {
   xcb_setup_request_t request{};
-  if (!readFully(connection, &request, sizeof request)) return;
+  if (!readFully(connection, &request, sizeof request)) return false;
   std::vector<char> authorisation(padded(request.authorization_protocol_name_len) +
                                   padded(request.authorization_protocol_data_len));
-  if (!readFully(connection, authorisation.data(), authorisation.size())) return;
+  if (!readFully(connection, authorisation.data(), authorisation.size())) return false;
 
   struct {
     xcb_setup_t setup;
@@ -163,13 +180,7 @@ void AnsweringXDisplay::answer(int connection) {
   reply.screen.width_in_pixels = 1024;
   reply.screen.height_in_pixels = 768;
   reply.screen.root_depth = 24;
-  if (!writeFully(connection, &reply, sizeof reply)) return;
-
-  pollfd fds[] = {{connection, POLLIN, 0}, {stopRead_, POLLIN, 0}};
-  char discard[256];
-  while (::poll(fds, 2, -1) > 0 && fds[1].revents == 0) {
-    if (::read(connection, discard, sizeof discard) <= 0) return;
-  }
+  return writeFully(connection, &reply, sizeof reply);
 }
 
 }  // namespace velmora::test

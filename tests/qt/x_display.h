@@ -31,7 +31,13 @@ class RefusingXDisplay {
 // opens; nothing can be drawn on it.
 class AnsweringXDisplay {
  public:
-  AnsweringXDisplay();
+  enum class OnLastClientLeaving {
+    Stays,
+    // Resets, as an X server started without -noreset does (Xvfb, xvfb-run):
+    // connections that come after that are closed unanswered.
+    Resets,
+  };
+  explicit AnsweringXDisplay(OnLastClientLeaving onLast = OnLastClientLeaving::Stays);
   ~AnsweringXDisplay();
   AnsweringXDisplay(const AnsweringXDisplay&) = delete;
   AnsweringXDisplay& operator=(const AnsweringXDisplay&) = delete;
@@ -41,8 +47,10 @@ class AnsweringXDisplay {
 
  private:
   void serve();
-  void answer(int connection);
+  // The connection setup; false when the client did not ask for it.
+  bool answer(int connection);
 
+  const OnLastClientLeaving onLast_;
   int socket_ = -1;
   int stopRead_ = -1;  // readable once the destructor asks the server to stop
   int stopWrite_ = -1;

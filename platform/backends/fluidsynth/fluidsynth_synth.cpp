@@ -1,12 +1,16 @@
 #include "platform/backends/fluidsynth/fluidsynth_synth.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <utility>
@@ -28,8 +32,6 @@ constexpr int kMaxMidiValue = 127;
 constexpr int kNoProgram = -1;
 constexpr const char* kSoundFontPackage = "fluid-soundfont-gm";
 constexpr const char* kLibraryPackage = "libfluidsynth3";
-
-void report(const std::string& line) { std::fprintf(stderr, "velmora: %s\n", line.c_str()); }
 
 // A SoundFont file opens with "RIFF", the size of what follows (little-endian)
 // and "sfbk". Checking that, and that the file is as long as it says, turns away
@@ -70,59 +72,156 @@ struct FluidSynthSynth::Engine {
                                                                                        nullptr};
 };
 
+struct FluidSynthSynth::Core {
+  explicit Core(FluidSynthOptions options) : options(std::move(options)) {}
+
+  // The loader thread's life: the load, then, once the synthesiser is
+  // destroyed, the engine's end (closing the driver waits on the sound server).
+  void loaderMain();
+  // The load, in order; each step false (reported, and the state set) when
+  // there will be no sound.
+  void load();
+  bool createSynth();
+  bool loadSoundFont();
+  bool openAudio();
+  void applyKeptInstruments();
+  // Selects `program` on `channel` and keeps its samples resident. The loader
+  // calls it before programsLive is set; after that, callers hold mutex.
+  void selectProgram(int channel, int program);
+  void setState(SoundFontState state);
+  // One line on stderr, unless the synthesiser is being destroyed: then nobody
+  // is left to tell.
+  void report(const std::string& line) const;
+  // Whether notes sound; while the loader works, waits a while for its outcome.
+  bool awaitLoad();
+  void closeEngine();
+  // Until the loader has closed the engine, at most `bound`; false when it has not.
+  bool waitUntilFinished(std::chrono::milliseconds bound);
+
+  static constexpr int kChannelCount = 16;
+  static constexpr int kDrumChannel = 9;
+
+  const FluidSynthOptions options;
+  // Filled by the loader; read elsewhere only once synthReady or loaded says
+  // so, and closed by the loader after stopping is set.
+  Engine engine;
+
+  // Guards the fields below.
+  mutable std::mutex mutex;
+  std::condition_variable stateChanged;
+  SoundFontState state = SoundFontState::Waiting;
+  AudioSettings audio;
+  int nextChannel = 0;
+  std::array<bool, kChannelCount> opened{};
+  std::array<int, kChannelCount> program{};
+  // A note has already waited in vain for this load: later ones do not wait.
+  bool gaveUpWaiting = false;
+  bool finished = false;  // the loader has closed the engine
+  // The loader's until programsLive is set, then guarded by mutex.
+  int sfontId = -1;
+  std::array<bool, 128> pinned{};
+
+  // Read without the lock: render() may use the synthesiser once synthReady is
+  // set; instruments are selected at once when programsLive is; notes pass once
+  // loaded is (both set under mutex).
+  std::atomic<bool> synthReady{false};
+  std::atomic<bool> programsLive{false};
+  std::atomic<bool> loaded{false};
+  std::atomic<bool> stopping{false};
+};
+
 FluidSynthSynth::FluidSynthSynth(FluidSynthOptions options)
-    : options_(std::move(options)), engine_(std::make_unique<Engine>()) {
-  if (options_.loadOnStart) startLoading();
+    : core_(std::make_shared<Core>(std::move(options))) {
+  if (core_->options.loadOnStart) startLoading();
 }
 
 FluidSynthSynth::~FluidSynthSynth() {
   {
     // Under the lock, so that the loader's next step sees it.
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
+    std::lock_guard lock(core_->mutex);
+    core_->stopping = true;
   }
-  stateChanged_.notify_all();
-  // A loader still at work has let no note through, so nothing is cut short by
-  // waiting for it; it finishes the step it is in and skips the rest. The
-  // engine it made is used by no other thread after this.
-  if (loader_.joinable()) loader_.join();
+  core_->stateChanged.notify_all();
+  if (!loader_.joinable()) return;  // never started, or the load ran on the caller's thread
+  // A loader stuck in the outside world (a sound server that accepts and never
+  // answers holds it for a minute) is left behind: its share of the core keeps
+  // all it touches, and the process may end before it does.
+  if (core_->waitUntilFinished(std::chrono::milliseconds(kLongestShutDownWaitMs))) {
+    loader_.join();
+  } else {
+    loader_.detach();
+  }
 }
 
 void FluidSynthSynth::startLoading() {
   {
-    std::lock_guard lock(mutex_);
-    if (state_ != SoundFontState::Waiting) return;
-    state_ = SoundFontState::Loading;
+    std::lock_guard lock(core_->mutex);
+    if (core_->state != SoundFontState::Waiting) return;
+    core_->state = SoundFontState::Loading;
   }
   try {
-    loader_ = std::thread([this] {
-      try {
-        load();
-      } catch (...) {  // an exception must not end the program from this thread
-        setState(loaded_ ? SoundFontState::Loaded : SoundFontState::Damaged);
-      }
-    });
+    loader_ = std::thread([core = core_] { core->loaderMain(); });
   } catch (const std::system_error&) {
-    // No thread to be had: load here, at once, rather than stay silent.
-    if (createEngine()) loadSoundFont();
+    // No thread to be had: load here, at once, rather than stay silent. The
+    // engine is then closed with the core.
+    core_->load();
   }
 }
 
 void FluidSynthSynth::eventLoopStarted() { startLoading(); }
 
-void FluidSynthSynth::load() {
-  if (stopping_) {
+void FluidSynthSynth::Core::loaderMain() {
+  try {
+    load();
+  } catch (...) {  // an exception must not end the program from this thread
+    setState(loaded ? SoundFontState::Loaded : SoundFontState::Damaged);
+  }
+  {
+    std::unique_lock lock(mutex);
+    stateChanged.wait(lock, [this] { return stopping.load(); });
+  }
+  closeEngine();
+  {
+    std::lock_guard lock(mutex);
+    finished = true;
+  }
+  stateChanged.notify_all();
+}
+
+void FluidSynthSynth::Core::closeEngine() {
+  engine.driver.reset();
+  engine.synth.reset();
+  engine.settings.reset();
+}
+
+bool FluidSynthSynth::Core::waitUntilFinished(std::chrono::milliseconds bound) {
+  std::unique_lock lock(mutex);
+  return stateChanged.wait_for(lock, bound, [this] { return finished; });
+}
+
+void FluidSynthSynth::Core::report(const std::string& line) const {
+  if (!stopping) std::fprintf(stderr, "velmora: %s\n", line.c_str());
+}
+
+void FluidSynthSynth::Core::load() {
+  if (stopping) {
     setState(SoundFontState::NotNeeded);  // shutting down: nothing to load for
     return;
   }
-  if (createEngine()) loadSoundFont();
+  if (!createSynth() || !loadSoundFont()) return;
+  if (options.audioOutput && !openAudio()) return;
+  {
+    std::lock_guard lock(mutex);
+    loaded = true;
+    state = SoundFontState::Loaded;
+  }
+  stateChanged.notify_all();
 }
 
-bool FluidSynthSynth::createEngine() {
-  Engine& engine = *engine_;
-  engine.library = openFluidSynth(options_.library, engine.api);
+bool FluidSynthSynth::Core::createSynth() {
+  engine.library = openFluidSynth(options.library, engine.api);
   if (engine.library == nullptr) {
-    report("the FluidSynth library " + options_.library +
+    report("the FluidSynth library " + options.library +
            " could not be loaded; running without sound; install " + kLibraryPackage);
     setState(SoundFontState::Unavailable);
     return false;
@@ -133,9 +232,9 @@ bool FluidSynthSynth::createEngine() {
   engine.settings = {api.new_fluid_settings(), api.delete_fluid_settings};
   fluid_settings_t* settings = engine.settings.get();
   if (settings != nullptr) {
-    api.fluid_settings_setnum(settings, "synth.sample-rate", options_.sampleRateHz);
+    api.fluid_settings_setnum(settings, "synth.sample-rate", options.sampleRateHz);
     api.fluid_settings_setint(settings, "synth.dynamic-sample-loading",
-                              options_.dynamicSampleLoading ? 1 : 0);
+                              options.dynamicSampleLoading ? 1 : 0);
     api.fluid_settings_setint(settings, "synth.midi-channels", kChannelCount);
     api.fluid_settings_setint(settings, "audio.period-size", kPeriodSizeFrames);
     api.fluid_settings_setint(settings, "audio.periods", kPeriods);
@@ -156,53 +255,50 @@ bool FluidSynthSynth::createEngine() {
   api.fluid_settings_getint(settings, "audio.period-size", &taken.periodSizeFrames);
   api.fluid_settings_getint(settings, "audio.periods", &taken.periods);
   {
-    std::lock_guard lock(mutex_);
-    audio_ = taken;
+    std::lock_guard lock(mutex);
+    audio = taken;
   }
-  synthReady_ = true;
-
-  if (!options_.audioOutput) return true;
-  if (stopping_) {
-    setState(SoundFontState::NotNeeded);  // shutting down: no device to open
-    return false;
-  }
-  openAudio();
-  if (engine.driver == nullptr) {
-    report(
-        "no audio output device could be opened (tried PulseAudio and ALSA); running without "
-        "sound; install and start pipewire-pulse or pulseaudio");
-    setState(SoundFontState::NotNeeded);
-    return false;
-  }
+  synthReady = true;
   return true;
 }
 
-void FluidSynthSynth::openAudio() {
-  Engine& engine = *engine_;
+// Last of the loader's steps: the sound server may take its time to answer (or
+// never answer), and nothing else waits on it.
+bool FluidSynthSynth::Core::openAudio() {
+  if (stopping) {
+    setState(SoundFontState::NotNeeded);  // shutting down: no device to open
+    return false;
+  }
   const FluidApi& api = engine.api;
   fluid_settings_t* settings = engine.settings.get();
   for (const char* name : kDrivers) {
+    if (stopping) break;  // the first driver gave up only after the shut-down
     // Fails when this FluidSynth was built without that driver.
     if (api.fluid_settings_setstr(settings, "audio.driver", name) != FLUID_OK) continue;
     engine.driver = {api.new_fluid_audio_driver(settings, engine.synth.get()),
                      api.delete_fluid_audio_driver};
     if (engine.driver != nullptr) {
-      std::lock_guard lock(mutex_);
-      audio_.driver = name;
-      return;
+      std::lock_guard lock(mutex);
+      audio.driver = name;
+      return true;
     }
   }
+  report(
+      "no audio output device could be opened (tried PulseAudio and ALSA); running without "
+      "sound; install and start pipewire-pulse or pulseaudio");
+  setState(SoundFontState::NotNeeded);
+  return false;
 }
 
-void FluidSynthSynth::loadSoundFont() {
-  if (options_.beforeSoundFont) options_.beforeSoundFont();
+bool FluidSynthSynth::Core::loadSoundFont() {
+  if (options.beforeSoundFont) options.beforeSoundFont();
   SoundFontState outcome = SoundFontState::Missing;
   std::string damaged;  // the first candidate that exists but would not load
   std::string used;
   try {
     std::vector<std::filesystem::path> tried;  // canonical: the Debian link and its file are one
-    for (const std::string& path : options_.soundFonts) {
-      if (stopping_) break;
+    for (const std::string& path : options.soundFonts) {
+      if (stopping) break;
       std::error_code error;
       if (!std::filesystem::is_regular_file(path, error)) continue;
       std::filesystem::path canonical = std::filesystem::canonical(path, error);
@@ -210,14 +306,14 @@ void FluidSynthSynth::loadSoundFont() {
       tried.push_back(canonical);
       // Channels get their presets from selectProgram, so the drum kit is never loaded.
       const int id = looksLikeCompleteSoundFont(path)
-                         ? loadSoundFontQuietly(engine_->api, engine_->synth.get(), path)
+                         ? loadSoundFontQuietly(engine.api, engine.synth.get(), path)
                          : FLUID_FAILED;
       if (id == FLUID_FAILED) {
         if (damaged.empty()) damaged = path;
         outcome = SoundFontState::Damaged;
         continue;
       }
-      sfontId_ = id;
+      sfontId = id;
       applyKeptInstruments();
       outcome = SoundFontState::Loaded;
       used = path;
@@ -226,13 +322,9 @@ void FluidSynthSynth::loadSoundFont() {
   } catch (const std::bad_alloc&) {
     if (outcome != SoundFontState::Loaded) outcome = SoundFontState::Damaged;
   }
-  if (stopping_ && outcome != SoundFontState::Loaded) {
-    setState(outcome);  // shutting down: nobody is left to tell
-    return;
-  }
 
   const std::string wanted =
-      options_.soundFonts.empty() ? std::string("(none given)") : options_.soundFonts.front();
+      options.soundFonts.empty() ? std::string("(none given)") : options.soundFonts.front();
   if (outcome == SoundFontState::Loaded && !damaged.empty()) {
     report("the SoundFont " + damaged + " is damaged, using " + used + " instead; reinstall " +
            kSoundFontPackage);
@@ -244,25 +336,26 @@ void FluidSynthSynth::loadSoundFont() {
     report("no General MIDI SoundFont found at " + wanted + "; running without sound; install " +
            kSoundFontPackage);
   }
-  setState(outcome);
+  if (outcome != SoundFontState::Loaded) setState(outcome);
+  return outcome == SoundFontState::Loaded;
 }
 
-// Gives each opened channel the instrument chosen for it so far, then lets notes
-// through. FluidSynth's part (which may read samples from disk) runs outside
-// mutex_, so a caller choosing an instrument meanwhile never waits for it; a
-// choice made during a pass is picked up by the next one.
-void FluidSynthSynth::applyKeptInstruments() {
+// Gives each opened channel the instrument chosen for it so far, then lets
+// instrument choices through at once. FluidSynth's part (which may read samples
+// from disk) runs outside mutex, so a caller choosing an instrument meanwhile
+// never waits for it; a choice made during a pass is picked up by the next one.
+void FluidSynthSynth::Core::applyKeptInstruments() {
   std::array<int, kChannelCount> applied;
   applied.fill(kNoProgram);
   for (;;) {
     std::array<int, kChannelCount> wanted;
     {
-      std::lock_guard lock(mutex_);
+      std::lock_guard lock(mutex);
       for (int channel = 0; channel < kChannelCount; ++channel) {
-        wanted[channel] = opened_[channel] ? program_[channel] : kNoProgram;
+        wanted[channel] = opened[channel] ? program[channel] : kNoProgram;
       }
-      if (wanted == applied || stopping_) {
-        loaded_ = true;
+      if (wanted == applied || stopping) {
+        programsLive = true;
         return;
       }
     }
@@ -273,101 +366,117 @@ void FluidSynthSynth::applyKeptInstruments() {
   }
 }
 
-void FluidSynthSynth::selectProgram(int channel, int program) {
-  const FluidApi& api = engine_->api;
-  fluid_synth_t* synth = engine_->synth.get();
+void FluidSynthSynth::Core::selectProgram(int channel, int program) {
+  const FluidApi& api = engine.api;
+  fluid_synth_t* synth = engine.synth.get();
   api.fluid_synth_program_change(synth, channel, program);
   // Pinned samples stay resident when a channel moves to another instrument, so
   // switching back and forth between the instruments in use never reloads them.
-  if (options_.dynamicSampleLoading && !pinned_[program]) {
-    api.fluid_synth_pin_preset(synth, sfontId_, kMelodicBank, program);
-    pinned_[program] = true;
+  if (options.dynamicSampleLoading && !pinned[program]) {
+    api.fluid_synth_pin_preset(synth, sfontId, kMelodicBank, program);
+    pinned[program] = true;
   }
 }
 
-void FluidSynthSynth::setState(SoundFontState state) {
+void FluidSynthSynth::Core::setState(SoundFontState newState) {
   {
-    std::lock_guard lock(mutex_);
-    state_ = state;
+    std::lock_guard lock(mutex);
+    state = newState;
   }
-  stateChanged_.notify_all();
+  stateChanged.notify_all();
+}
+
+// Waiting longer would keep the window still; a note not waited for is
+// dropped, and the drill's "Repeat" sounds it once the load is done.
+bool FluidSynthSynth::Core::awaitLoad() {
+  if (loaded) return true;
+  std::unique_lock lock(mutex);
+  if (gaveUpWaiting) return false;
+  const bool ended =
+      stateChanged.wait_for(lock, std::chrono::milliseconds(kLongestNoteWaitMs),
+                            [this] { return loaded || state != SoundFontState::Loading; });
+  if (!ended) gaveUpWaiting = true;
+  return loaded;
 }
 
 SoundFontState FluidSynthSynth::soundFontState() const {
-  std::lock_guard lock(mutex_);
-  return state_;
+  std::lock_guard lock(core_->mutex);
+  return core_->state;
 }
 
 SoundFontState FluidSynthSynth::waitForSoundFont() {
-  std::unique_lock lock(mutex_);
-  stateChanged_.wait(lock, [this] { return state_ != SoundFontState::Loading; });
-  return state_;
+  Core& core = *core_;
+  std::unique_lock lock(core.mutex);
+  core.stateChanged.wait(lock, [&core] { return core.state != SoundFontState::Loading; });
+  return core.state;
 }
 
 AudioSettings FluidSynthSynth::audioSettings() const {
-  std::lock_guard lock(mutex_);
-  return audio_;
+  std::lock_guard lock(core_->mutex);
+  return core_->audio;
 }
 
 int FluidSynthSynth::openChannel(std::string_view /*player*/) {
-  std::lock_guard lock(mutex_);
-  if (nextChannel_ == kDrumChannel) ++nextChannel_;
-  if (nextChannel_ >= kChannelCount) return -1;
-  const int channel = nextChannel_++;
-  opened_[channel] = true;
-  program_[channel] = 0;
-  if (loaded_) selectProgram(channel, 0);
+  Core& core = *core_;
+  std::lock_guard lock(core.mutex);
+  if (core.nextChannel == Core::kDrumChannel) ++core.nextChannel;
+  if (core.nextChannel >= Core::kChannelCount) return -1;
+  const int channel = core.nextChannel++;
+  core.opened[channel] = true;
+  core.program[channel] = 0;
+  if (core.programsLive) core.selectProgram(channel, 0);
   return channel;
 }
 
 void FluidSynthSynth::programChange(int channel, int program) {
-  if (channel < 0 || channel >= kChannelCount || !validMidiValue(program)) return;
-  std::lock_guard lock(mutex_);
-  if (!opened_[channel]) return;
-  program_[channel] = program;
-  if (loaded_) selectProgram(channel, program);
-}
-
-bool FluidSynthSynth::awaitLoad() {
-  if (loaded_) return true;
-  std::unique_lock lock(mutex_);
-  stateChanged_.wait(lock, [this] { return loaded_ || state_ != SoundFontState::Loading; });
-  return loaded_;
+  if (channel < 0 || channel >= Core::kChannelCount || !validMidiValue(program)) return;
+  Core& core = *core_;
+  std::lock_guard lock(core.mutex);
+  if (!core.opened[channel]) return;
+  core.program[channel] = program;
+  if (core.programsLive) core.selectProgram(channel, program);
 }
 
 void FluidSynthSynth::noteOn(int channel, int note, int velocity) {
-  if (channel < 0 || channel >= kChannelCount || !validMidiValue(note) || !awaitLoad()) return;
+  if (channel < 0 || channel >= Core::kChannelCount || !validMidiValue(note)) return;
+  Core& core = *core_;
+  if (!core.awaitLoad()) return;
   {
-    std::lock_guard lock(mutex_);
-    if (!opened_[channel]) return;
+    std::lock_guard lock(core.mutex);
+    if (!core.opened[channel]) return;
   }
-  engine_->api.fluid_synth_noteon(engine_->synth.get(), channel, note,
-                                  std::clamp(velocity, 0, kMaxMidiValue));
+  core.engine.api.fluid_synth_noteon(core.engine.synth.get(), channel, note,
+                                     std::clamp(velocity, 0, kMaxMidiValue));
 }
 
+// Before notes pass none can have started: there is nothing to release and
+// nothing to wait for.
 void FluidSynthSynth::noteOff(int channel, int note) {
-  if (channel < 0 || channel >= kChannelCount || !validMidiValue(note) || !awaitLoad()) return;
+  if (channel < 0 || channel >= Core::kChannelCount || !validMidiValue(note)) return;
+  Core& core = *core_;
+  if (!core.loaded) return;
   {
-    std::lock_guard lock(mutex_);
-    if (!opened_[channel]) return;
+    std::lock_guard lock(core.mutex);
+    if (!core.opened[channel]) return;
   }
-  engine_->api.fluid_synth_noteoff(engine_->synth.get(), channel, note);
+  core.engine.api.fluid_synth_noteoff(core.engine.synth.get(), channel, note);
 }
 
-// Before the SoundFont is in place no note can have started.
 void FluidSynthSynth::allNotesOff() {
-  if (loaded_) engine_->api.fluid_synth_all_notes_off(engine_->synth.get(), -1);
+  if (core_->loaded) core_->engine.api.fluid_synth_all_notes_off(core_->engine.synth.get(), -1);
 }
 
 bool FluidSynthSynth::render(std::span<float> left, std::span<float> right) {
-  if (options_.audioOutput || left.size() != right.size()) return false;
-  if (!synthReady_) {
+  const Core& core = *core_;
+  if (core.options.audioOutput || left.size() != right.size()) return false;
+  if (!core.synthReady) {
     std::fill(left.begin(), left.end(), 0.0f);
     std::fill(right.begin(), right.end(), 0.0f);
     return true;
   }
-  return engine_->api.fluid_synth_write_float(engine_->synth.get(), static_cast<int>(left.size()),
-                                              left.data(), 0, 1, right.data(), 0, 1) == FLUID_OK;
+  return core.engine.api.fluid_synth_write_float(core.engine.synth.get(),
+                                                 static_cast<int>(left.size()), left.data(), 0, 1,
+                                                 right.data(), 0, 1) == FLUID_OK;
 }
 
 }  // namespace platform::fluidsynth

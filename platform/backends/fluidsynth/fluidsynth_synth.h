@@ -9,33 +9,36 @@
 // device for tests.
 //
 // Start-up costs the calling thread nothing but a thread: libfluidsynth (with
-// its forty-odd libraries) is opened with dlopen, and the synthesiser, the audio
-// driver and the SoundFont are made, all on a background loader thread. The
-// executable does not link libfluidsynth; without it the program runs silently.
-// The program's synthesiser (makeSynth) lets the window come up first: loading
-// libraries takes the dynamic loader's lock, which the GUI thread needs too
-// (to start a thread or load a plug-in), so the loader begins once the event
-// loop runs.
+// its forty-odd libraries) is opened with dlopen, and the synthesiser, the
+// SoundFont and then the audio driver are made, all on a background loader
+// thread. The executable does not link libfluidsynth; without it the program
+// runs silently. The program's synthesiser (makeSynth) lets the window come up
+// first: loading libraries takes the dynamic loader's lock, which the GUI thread
+// needs too (to start a thread or load a plug-in), so the loader begins once the
+// event loop runs.
 //
 // At the edges (no libfluidsynth, no audio device, no SoundFont, a damaged
 // SoundFont) it prints one line on stderr naming what is missing and what to
 // install, then stays silent. FluidSynth's and ALSA's own log output is switched
 // off so that line is the only one.
 //
-// A note asked for while the loader works waits for it (tens of milliseconds,
-// and only the first notes after start-up can meet it), so a "Start" pressed the
-// moment the window shows is heard, and heard for its whole length: the caller
-// times the note from when the call returns. Instrument choices made meanwhile
-// are kept and applied before any waiting note sounds. Notes asked for before
-// loading starts, or after it failed, are dropped.
+// The outside world never holds the calling thread for long. A note asked for
+// while the loader works waits for it, but at most kLongestNoteWaitMs, and only
+// the first such note in a load waits at all: an ordinary load ends within tens
+// of milliseconds, so a "Start" pressed the moment the window shows is heard
+// whole (the caller times the note from when the call returns). A note not
+// waited for is dropped, never played later; so are notes asked for before
+// loading starts or after it failed. Instrument choices made meanwhile are kept
+// and applied before any note sounds. The SoundFont is read before the audio
+// driver opens, so a sound server that never answers delays only the driver. The
+// loader also closes the driver (which waits on the sound server too) once the
+// synthesiser is destroyed; the destructor waits for that at most
+// kLongestShutDownWaitMs and otherwise leaves the loader behind, owning all it
+// touches, to finish when the server gives up or the process ends.
 #pragma once
 
-#include <array>
-#include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -85,23 +88,27 @@ struct AudioSettings {
 };
 
 // Where the loader is. Loading covers all its work: the library, the
-// synthesiser, the audio device and the SoundFont.
+// synthesiser, the SoundFont and the audio device.
 enum class SoundFontState {
   Waiting,     // loadOnStart was false and startLoading() was not called yet
   Loading,     // on the background thread
   Loaded,      // notes sound
   Missing,     // no candidate file exists
   Damaged,     // a candidate exists but none could be loaded
-  NotNeeded,   // no audio device (or destroyed before loading began): nothing is loaded
+  NotNeeded,   // no audio device, or destroyed before loading ended: nothing sounds
   Unavailable  // libfluidsynth could not be loaded, or made no synthesiser
 };
+
+// The longest a note waits for the loader, and the longest the destructor waits
+// for the loader to close the audio driver.
+inline constexpr int kLongestNoteWaitMs = 200;
+inline constexpr int kLongestShutDownWaitMs = 500;
 
 class FluidSynthSynth final : public Synth {
  public:
   explicit FluidSynthSynth(FluidSynthOptions options = {});
-  // Waits for the loader to finish (it cannot be interrupted inside FluidSynth;
-  // it skips what is left once asked to stop), then stops the audio and frees
-  // the synthesiser.
+  // Asks the loader to skip what is left of its work and close the audio
+  // driver, and waits for that at most kLongestShutDownWaitMs.
   ~FluidSynthSynth() override;
   FluidSynthSynth(const FluidSynthSynth&) = delete;
   FluidSynthSynth& operator=(const FluidSynthSynth&) = delete;
@@ -131,46 +138,11 @@ class FluidSynthSynth final : public Synth {
   // The library, its function table, FluidSynth's settings, synthesiser and
   // audio driver (kept out of this header).
   struct Engine;
+  // The options, the engine and the state shared with the loader thread, which
+  // owns a share: a loader left behind at shut-down keeps what it touches.
+  struct Core;
 
-  // The loader thread's work, in order.
-  void load();
-  // False (reported, and the state set) when there will be no sound.
-  bool createEngine();
-  void openAudio();
-  void loadSoundFont();
-  void applyKeptInstruments();
-  // Selects `program` on `channel` and keeps its samples resident. The loader
-  // calls it before loaded_ is set; after that, callers hold mutex_.
-  void selectProgram(int channel, int program);
-  void setState(SoundFontState state);
-  // Whether notes sound; while the loader works, waits for its outcome first.
-  bool awaitLoad();
-
-  static constexpr int kChannelCount = 16;
-  static constexpr int kDrumChannel = 9;
-
-  const FluidSynthOptions options_;
-  // Filled by the loader; read elsewhere only once synthReady_ or loaded_ says
-  // so, and freed after the loader has been joined.
-  const std::unique_ptr<Engine> engine_;
-
-  // Guards the fields below.
-  mutable std::mutex mutex_;
-  std::condition_variable stateChanged_;
-  SoundFontState state_ = SoundFontState::Waiting;
-  AudioSettings audio_;
-  int nextChannel_ = 0;
-  std::array<bool, kChannelCount> opened_{};
-  std::array<int, kChannelCount> program_{};
-  // The loader's until loaded_ is set, then guarded by mutex_.
-  int sfontId_ = -1;
-  std::array<bool, 128> pinned_{};
-
-  // Read without the lock: render() may use the synthesiser once synthReady_
-  // is set; notes pass once loaded_ is (set under mutex_).
-  std::atomic<bool> synthReady_{false};
-  std::atomic<bool> loaded_{false};
-  std::atomic<bool> stopping_{false};
+  const std::shared_ptr<Core> core_;
   std::thread loader_;
 };
 

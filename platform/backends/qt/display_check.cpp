@@ -16,18 +16,20 @@ std::string env(const char* name) {
   return value ? value : "";
 }
 
-// Nothing when the X display named by DISPLAY accepts a connection.
-std::optional<std::string> xProblem() {
+using XConnection = std::unique_ptr<xcb_connection_t, XConnectionCloser>;
+
+// Nothing when the X display named by DISPLAY accepts a connection; that
+// connection is then kept in `held`.
+std::optional<std::string> xProblem(XConnection& held) {
   const std::string display = env("DISPLAY");
   if (display.empty()) return "DISPLAY is not set";
   // Asked for the screen number, xcb also checks that the server has that screen
   // (Qt asks for it too, and aborts without it).
   int screen = 0;
-  xcb_connection_t* connection = xcb_connect(nullptr, &screen);
-  const int error = xcb_connection_has_error(connection);
-  xcb_disconnect(connection);  // frees the connection also when it failed
-  switch (error) {
+  XConnection connection(xcb_connect(nullptr, &screen));  // freed also when it failed
+  switch (xcb_connection_has_error(connection.get())) {
     case 0:
+      held = std::move(connection);
       return std::nullopt;
     case XCB_CONN_CLOSED_PARSE_ERR:
       return "DISPLAY '" + display + "' is not a display name";
@@ -53,9 +55,9 @@ std::optional<std::string> waylandProblem() {
 }
 
 // The problem of one entry of QT_QPA_PLATFORM ("name" or "name:options").
-std::optional<std::string> platformProblem(std::string_view entry) {
+std::optional<std::string> platformProblem(std::string_view entry, XConnection& held) {
   const std::string_view name = entry.substr(0, entry.find(':'));
-  if (name == "xcb") return xProblem();
+  if (name == "xcb") return xProblem(held);
   if (name.starts_with("wayland")) return waylandProblem();
   return std::nullopt;  // offscreen, minimal, vnc, eglfs, ...: nothing to check here
 }
@@ -73,16 +75,23 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 
 }  // namespace
 
+void XConnectionCloser::operator()(xcb_connection_t* connection) const {
+  xcb_disconnect(connection);
+}
+
 DisplayChoice chooseDisplay() {
-  const auto reached = [](std::string platform) { return DisplayChoice{std::move(platform), {}}; };
-  const auto unreachable = [](std::string why) { return DisplayChoice{"", std::move(why)}; };
+  XConnection held;
+  const auto reached = [&held](std::string platform) {
+    return DisplayChoice{std::move(platform), {}, std::move(held)};
+  };
+  const auto unreachable = [](std::string why) { return DisplayChoice{"", std::move(why), {}}; };
 
   const std::string requested = env("QT_QPA_PLATFORM");
   if (!requested.empty()) {
     // Qt tries the entries of a ';' list in order and takes the first that starts.
     std::optional<std::string> first;
     for (std::string_view entry : split(requested, ';')) {
-      std::optional<std::string> problem = platformProblem(entry);
+      std::optional<std::string> problem = platformProblem(entry, held);
       if (!problem) return reached("");
       if (!first) first = std::move(problem);
     }
@@ -91,7 +100,7 @@ DisplayChoice chooseDisplay() {
 
   // No platform requested: Qt would pick X (or Wayland in some Wayland sessions)
   // and abort when it cannot connect. Choose one that works.
-  const std::optional<std::string> x = xProblem();
+  const std::optional<std::string> x = xProblem(held);
   const std::optional<std::string> wayland = waylandProblem();
   if (x && wayland) {
     if (env("DISPLAY").empty() && env("WAYLAND_DISPLAY").empty()) {

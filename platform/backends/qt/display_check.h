@@ -2,10 +2,17 @@
 // aborts (and dumps core) when its platform plugin cannot connect.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
+struct xcb_connection_t;
+
 namespace platform::qt {
+
+struct XConnectionCloser {
+  void operator()(xcb_connection_t* connection) const;
+};
 
 struct DisplayChoice {
   // The platform plugin to start Qt with; empty: Qt's own choice, or the one
@@ -14,6 +21,11 @@ struct DisplayChoice {
   // Set when no display can be reached: the reason, in words for the person who
   // started the program.
   std::optional<std::string> problem;
+  // The check's own connection to the X display, when it made one that works.
+  // Keep it until Qt has connected: an X server whose only client leaves resets,
+  // and refuses the next connection for a moment (Xvfb and xvfb-run do so), and
+  // Qt aborts when its connection is refused.
+  std::unique_ptr<xcb_connection_t, XConnectionCloser> heldX;
 };
 
 // Reads DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM and connects to the X

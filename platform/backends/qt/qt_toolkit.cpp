@@ -84,6 +84,8 @@ bool QtToolkit::start() {
   for (std::string& argument : arguments_) argv_.push_back(argument.data());
   argv_.push_back(nullptr);
   argc_ = static_cast<int>(arguments_.size());
+  // Qt connects to the display here; the check's own connection (display.heldX)
+  // is closed only after, when this function returns.
   app_ = std::make_unique<QtApplication>(argc_, argv_.data(), *this);
   // The framework decides when the program ends (closing the last window quits
   // through the core), not Qt.
