@@ -391,9 +391,10 @@ TEST(SoundFontLoad, ANoteAskedForDuringTheLoadSoundsOnceLoadedAndIsReleased) {
   FluidSynthOptions slow = inMemory({kTimGm});
   slow.beforeSoundFont = [&loaderInside, asked] {
     loaderInside.set_value();
-    // Until the note-on is under way, and a little longer, so that it has to wait.
+    // Until the note-on is under way, and a little longer, so that it has to wait
+    // (well within the time a note waits for the load).
     asked.wait();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
   };
   FluidSynthSynth loading(slow);
   const int channel = loading.openChannel("notPitches");

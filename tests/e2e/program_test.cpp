@@ -117,8 +117,9 @@ TEST_F(ProgramTest, StartPressedWhileTheSoundFontLoadsIsHeardAndReleased) {
   studio().options.beforeSoundFont = [&loaderInside, pressed] {
     loaderInside = true;
     pressed.wait();
-    // A little longer, so that the press reaches the synthesiser before the load ends.
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // A little longer, so that the press reaches the synthesiser before the load
+    // ends (and well within the time a note waits for the load).
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
   };
   int note = -1;
   const int status = runProgram(
