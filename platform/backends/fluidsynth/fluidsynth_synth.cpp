@@ -78,6 +78,8 @@ struct FluidSynthSynth::Core {
   // The loader thread's life: the load, then, once the synthesiser is
   // destroyed, the engine's end (closing the driver waits on the sound server).
   void loaderMain();
+  // The load; an exception from it ends the load rather than the program.
+  void loadGuarded();
   // The load, in order; each step false (reported, and the state set) when
   // there will be no sound.
   void load();
@@ -164,18 +166,22 @@ void FluidSynthSynth::startLoading() {
   } catch (const std::system_error&) {
     // No thread to be had: load here, at once, rather than stay silent. The
     // engine is then closed with the core.
-    core_->load();
+    core_->loadGuarded();
   }
 }
 
 void FluidSynthSynth::eventLoopStarted() { startLoading(); }
 
-void FluidSynthSynth::Core::loaderMain() {
+void FluidSynthSynth::Core::loadGuarded() {
   try {
     load();
-  } catch (...) {  // an exception must not end the program from this thread
+  } catch (...) {
     setState(loaded ? SoundFontState::Loaded : SoundFontState::Damaged);
   }
+}
+
+void FluidSynthSynth::Core::loaderMain() {
+  loadGuarded();
   {
     std::unique_lock lock(mutex);
     stateChanged.wait(lock, [this] { return stopping.load(); });
@@ -291,7 +297,9 @@ bool FluidSynthSynth::Core::openAudio() {
 }
 
 bool FluidSynthSynth::Core::loadSoundFont() {
-  if (options.beforeSoundFont) options.beforeSoundFont();
+  // Not once the synthesiser is being destroyed: what the hook refers to may be
+  // gone with it.
+  if (options.beforeSoundFont && !stopping) options.beforeSoundFont();
   SoundFontState outcome = SoundFontState::Missing;
   std::string damaged;  // the first candidate that exists but would not load
   std::string used;
