@@ -115,7 +115,7 @@ struct FluidSynthSynth::Core {
   AudioSettings audio;
   int nextChannel = 0;
   std::array<bool, kChannelCount> opened{};
-  std::array<int, kChannelCount> program{};
+  std::array<int, kChannelCount> programs{};
   // A note has already waited in vain for this load: later ones do not wait.
   bool gaveUpWaiting = false;
   bool finished = false;  // the loader has closed the engine
@@ -360,7 +360,7 @@ void FluidSynthSynth::Core::applyKeptInstruments() {
     {
       std::lock_guard lock(mutex);
       for (int channel = 0; channel < kChannelCount; ++channel) {
-        wanted[channel] = opened[channel] ? program[channel] : kNoProgram;
+        wanted[channel] = opened[channel] ? programs[channel] : kNoProgram;
       }
       if (wanted == applied || stopping) {
         programsLive = true;
@@ -431,7 +431,7 @@ int FluidSynthSynth::openChannel(std::string_view /*player*/) {
   if (core.nextChannel >= Core::kChannelCount) return -1;
   const int channel = core.nextChannel++;
   core.opened[channel] = true;
-  core.program[channel] = 0;
+  core.programs[channel] = 0;
   if (core.programsLive) core.selectProgram(channel, 0);
   return channel;
 }
@@ -441,7 +441,7 @@ void FluidSynthSynth::programChange(int channel, int program) {
   Core& core = *core_;
   std::lock_guard lock(core.mutex);
   if (!core.opened[channel]) return;
-  core.program[channel] = program;
+  core.programs[channel] = program;
   if (core.programsLive) core.selectProgram(channel, program);
 }
 

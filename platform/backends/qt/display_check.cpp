@@ -16,8 +16,6 @@ std::string env(const char* name) {
   return value ? value : "";
 }
 
-using XConnection = std::unique_ptr<xcb_connection_t, XConnectionCloser>;
-
 // Nothing when the X display named by DISPLAY accepts a connection; that
 // connection is then kept in `held`.
 std::optional<std::string> xProblem(XConnection& held) {

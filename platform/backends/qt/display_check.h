@@ -13,6 +13,7 @@ namespace platform::qt {
 struct XConnectionCloser {
   void operator()(xcb_connection_t* connection) const;
 };
+using XConnection = std::unique_ptr<xcb_connection_t, XConnectionCloser>;
 
 struct DisplayChoice {
   // The platform plugin to start Qt with; empty: Qt's own choice, or the one
@@ -25,7 +26,7 @@ struct DisplayChoice {
   // Keep it until Qt has connected: an X server whose only client leaves resets,
   // and refuses the next connection for a moment (Xvfb and xvfb-run do so), and
   // Qt aborts when its connection is refused.
-  std::unique_ptr<xcb_connection_t, XConnectionCloser> heldX;
+  XConnection heldX;
 };
 
 // Reads DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM and connects to the X
